@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/fake/call_log.h"
+#include "platform/message_boxes.h"
+
+namespace platform::fake {
+
+class FakeMessageBoxes : public MessageBoxes {
+ public:
+  struct Shown {
+    std::u16string title;
+    std::u16string text;
+    MessageIcon icon;
+  };
+
+  explicit FakeMessageBoxes(CallLog& log) : log_(log) {}
+
+  void ShowOk(const std::u16string& title, const std::u16string& text,
+              MessageIcon icon) override {
+    shown_.push_back({title, text, icon});
+    log_.Add("ShowOk");
+  }
+
+  std::vector<Shown> shown_;
+
+ private:
+  CallLog& log_;
+};
+
+}  // namespace platform::fake

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+enum class MessageIcon { None, Information, Warning, Error };
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // A modal box with one OK button; returns when the user has confirmed it.
+  virtual void ShowOk(const std::u16string& title, const std::u16string& text,
+                      MessageIcon icon) = 0;
+};
+
+}  // namespace platform

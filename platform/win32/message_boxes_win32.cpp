@@ -1,0 +1,28 @@
+#include "platform/win32/message_boxes_win32.h"
+
+#include <windows.h>
+
+#include "platform/win32/wide_text.h"
+
+namespace platform::win32 {
+namespace {
+
+UINT IconFlag(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Information: return MB_ICONINFORMATION;
+    case MessageIcon::Warning: return MB_ICONWARNING;
+    case MessageIcon::Error: return MB_ICONERROR;
+    case MessageIcon::None: break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void MessageBoxesWin32::ShowOk(const std::u16string& title, const std::u16string& text,
+                               MessageIcon icon) {
+  // No owner: the programs' own windows are hidden, and the box must still come to the front.
+  MessageBoxW(nullptr, Wide(text), Wide(title), MB_OK | MB_SETFOREGROUND | IconFlag(icon));
+}
+
+}  // namespace platform::win32
