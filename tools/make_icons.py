@@ -261,14 +261,14 @@ def _byte(v):
 #   l, r, top, shoulder, tip: shield box; corner: top corner radius
 #   rim: outline thickness; mid, amp, period, x0: the wave; foam: crest width
 SHIELD_LAYOUT = {
-    16: dict(l=1, r=15, top=0.5, shoulder=8.0, tip=15.9, corner=2.0, rim=1.0,
-             mid=8.3, amp=1.3, period=13.0, x0=7.75, foam=1.7),
+    16: dict(l=1, r=15, top=0.0, shoulder=8.0, tip=16.0, corner=2.0, rim=1.0,
+             mid=8.5, amp=1.5, period=13.0, x0=7.75, foam=2.0),
     24: dict(l=2, r=22, top=1.0, shoulder=12.0, tip=23.5, corner=3.0, rim=1.0,
-             mid=12.5, amp=1.9, period=18.0, x0=11.5, foam=2.1),
+             mid=12.0, amp=2.0, period=18.0, x0=11.5, foam=2.0),
     32: dict(l=2, r=30, top=1.0, shoulder=15.5, tip=31.4, corner=4.0, rim=1.4,
-             mid=16.5, amp=2.5, period=25.0, x0=15.75, foam=2.8),
+             mid=16.0, amp=2.5, period=25.0, x0=15.75, foam=3.0),
     48: dict(l=3, r=45, top=1.5, shoulder=23.0, tip=47.2, corner=6.0, rim=2.0,
-             mid=24.8, amp=3.6, period=38.0, x0=23.5, foam=4.0),
+             mid=24.5, amp=3.5, period=38.0, x0=23.5, foam=4.0),
 }
 
 
@@ -327,7 +327,7 @@ def tidewarden(size):
     return layers
 
 
-# Gear badge for Marrowgate, bottom-right, drawn over a slightly smaller shield.
+# Marrowgate: the same shield with a settings gear over its lower-right corner.
 GEAR_LAYOUT = {
     # cx, cy, body radius, tip radius, tooth half width, hole radius, outline
     16: dict(cx=12.0, cy=12.0, rb=3.0, rt=4.3, th=1.0, rh=1.0, ol=1.0, n=8),
@@ -341,8 +341,8 @@ def marrowgate(size):
     L = shield_layout(size)
     layers, _, _ = shield_layers(size, L)
     G = _scaled(GEAR_LAYOUT, size)
-    n = (GEAR_LAYOUT.get(size) or GEAR_LAYOUT[48])["n"]
-    phase = math.pi / n if n == 6 else 0.0
+    n = (GEAR_LAYOUT.get(size) or GEAR_LAYOUT[48])["n"]   # a count: never scaled
+    phase = 0.0                                         # a tooth points straight right
     box = (0, 0, size, size)
     body = gear(G["cx"], G["cy"], G["rb"], G["rt"], n, G["th"], G["rh"], 0.0, phase)
     rim = gear(G["cx"], G["cy"], G["rb"], G["rt"], n, G["th"], G["rh"], G["ol"], phase)
@@ -356,18 +356,18 @@ def marrowgate(size):
 CHIP_LAYOUT = {
     # body square lo..hi, corner radius, rim, pin spans (along each side, in
     # absolute coordinates), pin reach beyond the body, then the wave
-    16: dict(lo=3, hi=13, corner=1.5, rim=1.0, reach=2.0,
+    16: dict(lo=2, hi=14, corner=1.5, rim=1.0, reach=2.0,
              pins=((4, 6), (7, 9), (10, 12)),
-             mid=8.4, amp=1.1, period=9.0, x0=6.75, foam=1.7),
-    24: dict(lo=5, hi=19, corner=2.0, rim=1.0, reach=3.0,
+             mid=7.5, amp=1.5, period=10.0, x0=8.0, foam=2.0),
+    24: dict(lo=4, hi=20, corner=2.0, rim=1.0, reach=3.0,
              pins=((6, 8), (11, 13), (16, 18)),
-             mid=12.5, amp=1.6, period=12.0, x0=10.0, foam=2.1),
-    32: dict(lo=6, hi=26, corner=3.0, rim=1.4, reach=4.0,
+             mid=12.0, amp=2.0, period=14.0, x0=12.0, foam=2.0),
+    32: dict(lo=5, hi=27, corner=3.0, rim=1.4, reach=4.0,
              pins=((7, 9), (11, 13), (15, 17), (19, 21), (23, 25)),
-             mid=16.5, amp=2.1, period=17.0, x0=14.0, foam=2.8),
-    48: dict(lo=9, hi=39, corner=4.5, rim=2.0, reach=6.0,
+             mid=16.0, amp=2.5, period=20.0, x0=16.0, foam=3.0),
+    48: dict(lo=7, hi=41, corner=4.5, rim=2.0, reach=6.0,
              pins=((10, 13), (15, 18), (20, 23), (25, 28), (30, 33), (35, 38)),
-             mid=24.6, amp=3.0, period=25.0, x0=20.5, foam=4.0),
+             mid=24.5, amp=3.5, period=30.0, x0=24.0, foam=4.0),
 }
 
 
@@ -550,7 +550,7 @@ def _check_png(blob, size, need):
 
 # --------------------------------------------------------------------------
 
-def build(name, draw):
+def build(draw):
     images = []
     for size in ALL_SIZES:
         grid = 4 if size >= 128 else 8
@@ -566,7 +566,7 @@ def main(argv):
     os.makedirs(outdir, exist_ok=True)
     for name, draw in ICONS.items():
         path = os.path.join(outdir, name)
-        data = build(name, draw)
+        data = build(draw)
         with open(path, "wb") as fh:
             fh.write(data)
         with open(path, "rb") as fh:
