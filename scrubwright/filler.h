@@ -13,7 +13,8 @@ namespace scrubwright {
 inline constexpr std::u16string_view kTitle = u"メモリー開放中...";
 inline constexpr std::u16string_view kOverflowText =
     u"オーバーフローしました。\r\n"
-    u"一度に解放できるメモリーは 2047 MB までです。メモリーは確保していません。";
+    u"一度に解放できるのは 2047 MB までです。\r\n"
+    u"メモリーは確保していません。";
 
 // What one run does with its command line.
 struct FillPlan {

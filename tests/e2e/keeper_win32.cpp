@@ -77,8 +77,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.lpszClassName = L"TidewardenTestKeeper";
     if (!RegisterClassW(&wc)) return 1;
 
-    // A real top-level window (not HWND_MESSAGE): the desktop only counts
-    // processes that own ordinary windows. It is never shown.
+    // A top-level window on the desktop, never shown. A message-only window
+    // (HWND_MESSAGE) would not belong to the desktop at all.
     HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Tidewarden test keeper",
                                 WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr, instance, nullptr);
     if (hwnd == nullptr) return 1;

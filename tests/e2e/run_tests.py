@@ -1,0 +1,24 @@
+"""Runs the end-to-end tests (tests/e2e/test_*.py) and writes their counts for test.sh.
+
+Usage: run_tests.py COUNTS_FILE [PATTERN]
+"""
+import os
+import sys
+import unittest
+
+
+def main():
+    counts_file = sys.argv[1]
+    pattern = sys.argv[2] if len(sys.argv) > 2 else "test_*.py"
+    here = os.path.dirname(os.path.abspath(__file__))
+    suite = unittest.defaultTestLoader.discover(here, pattern=pattern, top_level_dir=here)
+    result = unittest.TextTestRunner(verbosity=2).run(suite)
+    failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
+    passed = result.testsRun - failed - len(result.skipped)
+    with open(counts_file, "w") as out:
+        out.write(f"{passed} {failed}\n")
+    return 0 if failed == 0 and result.testsRun > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

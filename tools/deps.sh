@@ -1,0 +1,42 @@
+# Installs what building and testing need on a Debian machine, only what is missing, so it is
+# cheap to run again. Sourced by start.sh, test.sh and bench.sh.
+
+TW_PACKAGES=(
+  cmake ninja-build g++ python3 libgtest-dev libbenchmark-dev
+  mingw-w64 wine wine64 wine32:i386
+  xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales
+)
+
+tw_missing_packages() {
+  local pkg
+  for pkg in "${TW_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$pkg" 2>/dev/null | grep -q '^install ok installed$' ||
+      printf '%s\n' "$pkg"
+  done
+}
+
+tw_install_deps() {
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  # wine32 is an i386 package; without the architecture apt cannot even see it.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
+  fi
+  local missing
+  missing=$(tw_missing_packages)
+  [ -n "$missing" ] || return 0
+  echo "Installing: $(echo $missing)" >&2
+  "${sudo[@]}" apt-get update -q >&2
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q \
+    $missing >&2 || {
+    # wine32's i386 triggers fail on machines that cannot run 32-bit programs; the packages
+    # are unpacked all the same, and the tests then use 64-bit Wine.
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q -f >&2 || true
+  }
+  missing=$(tw_missing_packages | grep -vx 'wine32:i386' || true)
+  if [ -n "$missing" ]; then
+    echo "Could not install: $(echo $missing)" >&2
+    return 1
+  fi
+}

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds the three presets with warnings as errors,
+# runs the unit tests on Linux and the end-to-end tests of the real programs under Wine.
+# Ends with one line "N passed, N failed"; exits non-zero when anything failed.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root" || exit 2
+# shellcheck source=tools/deps.sh
+source tools/deps.sh
+tw_install_deps || exit 2
+
+passed=0
+failed=0
+broken=()
+
+build() {
+  local log=build/build-$1.log
+  echo "Building the $1 preset"
+  cmake --preset "$1" -DTW_WERROR=ON >"$log" 2>&1 &&
+    cmake --build --preset "$1" >>"$log" 2>&1 && return 0
+  cat "$log"
+  broken+=("build $1")
+  return 1
+}
+
+mkdir -p build
+if build host; then
+  ctest --preset host -j2 2>&1 | tee build/ctest.log
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' build/ctest.log | tail -n 1)
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+  bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  if [ -n "$line" ]; then
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+  else
+    broken+=("unit tests")
+  fi
+fi
+
+build win32 || true
+build win64 || true
+
+# shellcheck source=tests/e2e/wine_env.sh
+source tests/e2e/wine_env.sh
+winenv_detect >/dev/null 2>&1 || true
+e2e() {  # BITS PATTERN
+  local counts=build/e2e-counts-$1
+  rm -f "$counts"
+  TW_WINE_BITS_WANT=$1 tests/e2e/run.sh "$counts" "$2"
+  if [ -f "$counts" ]; then
+    read -r p f <"$counts"
+    passed=$((passed + p))
+    failed=$((failed + f))
+  else
+    broken+=("end-to-end tests ($1-bit)")
+  fi
+}
+if [ "${TW_WINE_BITS:-}" = 32 ]; then
+  e2e 32 'test_*.py'
+  # The 64-bit build gets its Scrubwright run too, in a 64-bit session.
+  e2e 64 'test_scrubwright.py'
+else
+  echo "32-bit programs cannot run on this machine (its kernel refuses 32-bit executables):"
+  echo "the end-to-end tests run on the win64 build; the win32 build is built but not run."
+  e2e 64 'test_*.py'
+fi
+
+for what in "${broken[@]}"; do
+  echo "FAILED: $what"
+  failed=$((failed + 1))
+done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
