@@ -16,6 +16,7 @@
 #   TW_WINE_SCREEN         Xvfb screen, WxHxDEPTH (default 1024x768x24)
 #   TW_WINE_START_TIMEOUT  seconds to wait for the desktop (default 90)
 #   TW_WINE_STOP_TIMEOUT   seconds to wait for Wine to go away (default 20)
+#   TW_WINE_USE_DISPLAY    1 shows the desktop on the caller's DISPLAY instead of Xvfb
 #   TW_WINE_KEEP_PREFIX    1 keeps WORKDIR/prefix after stop (default: removed,
 #                          it is ~700 MB)
 #
@@ -504,7 +505,11 @@ winenv_start() {
     TW_WINE_LOGDIR=$logdir
     export TW_WINE_PREFIX TW_WINE_LOGDIR
 
-    if ! _winenv_start_xvfb "$logdir"; then
+    if [[ ${TW_WINE_USE_DISPLAY:-0} == 1 && -n ${DISPLAY:-} ]]; then
+        # Show the desktop on the caller's own screen (start.sh with a display).
+        TW_WINE_DISPLAY=$DISPLAY
+        export TW_WINE_DISPLAY
+    elif ! _winenv_start_xvfb "$logdir"; then
         winenv_stop
         return 1
     fi
@@ -514,9 +519,11 @@ winenv_start() {
     export LOCPATH=$cache/locale
     { export LC_ALL=$_TW_LOCALE; } 2>/dev/null
     unset LANGUAGE
-    # An empty authority file: a caller's cookies must not be sent to our Xvfb.
-    : >"$logdir/xauthority"
-    export XAUTHORITY=$logdir/xauthority
+    if [[ -n ${_TW_XVFB_PID:-} ]]; then
+        # An empty authority file: a caller's cookies must not be sent to our Xvfb.
+        : >"$logdir/xauthority"
+        export XAUTHORITY=$logdir/xauthority
+    fi
 
     # A persistent server keeps the desktop's session up between programs.
     if ! timeout -k 2 20 "$TW_WINESERVER" -p </dev/null >>"$logdir/wineserver.log" 2>&1; then

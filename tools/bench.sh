@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Benchmarks (never part of the tests): the core's Google Benchmarks on Linux, then the
+# programs' timings under Wine. Prints figures only; nothing here fails on speed.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+# shellcheck source=tools/deps.sh
+source tools/deps.sh
+tw_install_deps
+for preset in host win32 win64; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" >/dev/null
+done
+
+echo "== Core benchmarks (Linux)"
+build/host/benchmarks/core_bench --benchmark_min_time=0.2
+
+# shellcheck source=tests/e2e/wine_env.sh
+source tests/e2e/wine_env.sh
+winenv_detect
+preset=win$TW_WINE_BITS
+export TW_KEEPER_EXE=$root/build/$preset/e2e/keeper.exe
+trap winenv_stop EXIT
+winenv_start "$root/build/bench-$preset" "$root/build/wine-cache"
+echo "== Scrubwright under ${TW_WINE_BITS}-bit Wine ($preset build)"
+python3 benchmarks/scrubwright_fill.py "$root/dist/$preset/Tidewarden/Scrubwright/Scrubwright.exe" \
+  "$root/build/host/benchmarks/first_touch" 5
