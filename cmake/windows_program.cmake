@@ -20,7 +20,7 @@ function(tw_add_windows_program target)
     UNICODE _UNICODE TW_MANIFEST_FILE="${P_OUTPUT_NAME}.manifest")
   target_link_options(${target} PRIVATE
     -municode -static -static-libgcc -static-libstdc++
-    -Wl,--dynamicbase -Wl,--nxcompat)
+    -Wl,--dynamicbase -Wl,--nxcompat $<$<CONFIG:Release>:-s>)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     target_link_options(${target} PRIVATE -Wl,--high-entropy-va)
   endif()
