@@ -73,8 +73,12 @@ std::string CollectNumber(std::u16string_view text) {
 }  // namespace
 
 double ReadLeadingNumber(std::u16string_view text) {
+  return ReadLeadingNumberIfAny(text).value_or(0.0);
+}
+
+std::optional<double> ReadLeadingNumberIfAny(std::u16string_view text) {
   const std::string number = CollectNumber(text);
-  if (number.empty()) return 0.0;
+  if (number.empty()) return std::nullopt;
   // The programs never leave the "C" locale, so strtod takes "." as the decimal point; it
   // does the exact decimal-to-binary rounding.
   return std::strtod(number.c_str(), nullptr);

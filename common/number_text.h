@@ -12,6 +12,9 @@ namespace common {
 // and an exponent ("1e3"). Never fails; an out-of-range exponent gives an infinity.
 double ReadLeadingNumber(std::u16string_view text);
 
+// The same reading, but empty when the text does not start with a number at all.
+std::optional<double> ReadLeadingNumberIfAny(std::u16string_view text);
+
 // Rounds to the nearest integer, an exact half going to the even neighbour (2.5 -> 2,
 // 3.5 -> 4, -2.5 -> -2). Empty when the result does not fit a 32-bit signed integer.
 std::optional<std::int32_t> RoundHalfEvenToInt32(double value);

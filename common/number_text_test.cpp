@@ -96,3 +96,18 @@ TEST(RoundHalfEvenToInt32, HalvesGoToEven) {
 
 }  // namespace
 }  // namespace common
+
+namespace common {
+namespace {
+
+TEST(ReadLeadingNumberIfAny, TellsNoNumberFromZero) {
+  EXPECT_EQ(ReadLeadingNumberIfAny(u"0"), 0.0);
+  EXPECT_EQ(ReadLeadingNumberIfAny(u" 30"), 30.0);
+  EXPECT_EQ(ReadLeadingNumberIfAny(u""), std::nullopt);
+  EXPECT_EQ(ReadLeadingNumberIfAny(u"abc"), std::nullopt);
+  EXPECT_EQ(ReadLeadingNumberIfAny(u"-"), std::nullopt);
+  EXPECT_EQ(ReadLeadingNumberIfAny(u"."), std::nullopt);
+}
+
+}  // namespace
+}  // namespace common

@@ -1,10 +1,101 @@
 #include <windows.h>
 
+#include "platform/win32/clock_win32.h"
 #include "platform/win32/dll_search.h"
+#include "platform/win32/files_win32.h"
+#include "platform/win32/memory_status_win32.h"
+#include "platform/win32/own_process_win32.h"
+#include "platform/win32/popup_menus_win32.h"
+#include "platform/win32/process_launcher_win32.h"
+#include "platform/win32/resource_meter_win32.h"
+#include "platform/win32/session_win32.h"
+#include "platform/win32/timers_win32.h"
+#include "platform/win32/tray_icon_win32.h"
+#include "tidewarden/main_form.h"
 
-// Stand-in until the tray program arrives: says so and ends.
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+namespace {
+
+constexpr UINT kTrayCallback = WM_APP + 1;
+constexpr wchar_t kWindowClass[] = L"TidewardenMain";
+constexpr wchar_t kCaption[] = L"Tidewarden ";
+constexpr wchar_t kInstanceName[] = L"Local\\Tidewarden.TrayProgram";
+
+tidewarden::MainForm* form = nullptr;
+UINT taskbarCreated = 0;
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (form != nullptr) {
+    switch (message) {
+      case kTrayCallback:
+        form->Picture1_MouseMove(static_cast<float>(LOWORD(lParam)));
+        return 0;
+      case WM_TIMER:
+        if (wParam == static_cast<WPARAM>(platform::TimerId::Timer1)) form->Timer1_Timer();
+        if (wParam == static_cast<WPARAM>(platform::TimerId::Timer2)) form->Timer2_Timer();
+        return 0;
+      case WM_CLOSE:
+      case WM_ENDSESSION:
+        if (message == WM_CLOSE || wParam != 0) form->Form_Unload();
+        return 0;
+      default:
+        if (message == taskbarCreated && taskbarCreated != 0) {
+          form->OnTaskbarCreated();
+          return 0;
+        }
+    }
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateMainWindow(HINSTANCE instance, HICON icon) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = icon;
+  windowClass.lpszClassName = kWindowClass;
+  if (!RegisterClassExW(&windowClass)) return nullptr;
+  // A real top-level window, never shown: only top-level windows hear "TaskbarCreated".
+  return CreateWindowExW(0, kWindowClass, kCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                         instance, nullptr);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   platform::win32::RestrictDllSearch();
-  MessageBoxW(nullptr, L"Tidewarden は準備中です。", L"Tidewarden ", MB_OK | MB_ICONINFORMATION);
+
+  auto* icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  HWND window = CreateMainWindow(instance, icon);
+  if (window == nullptr) return 1;
+  taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+
+  platform::win32::ClockWin32 clock;
+  platform::win32::FilesWin32 files;
+  platform::win32::MemoryStatusWin32 memory;
+  platform::win32::ResourceMeterWin32 resourceMeter;
+  platform::win32::ProcessLauncherWin32 launcher;
+  platform::win32::TrayIconWin32 tray(window, kTrayCallback, icon);
+  platform::win32::TimersWin32 timers(window);
+  platform::win32::SessionWin32 session;
+  platform::win32::AppLifetimeWin32 lifetime(window, kInstanceName);
+  platform::win32::OwnProcessWin32 process;
+  platform::win32::PopupMenusWin32 popups(window);
+
+  tidewarden::MainForm mainForm(tidewarden::Ports{clock, files, memory, resourceMeter, launcher,
+                                                  tray, timers, session, lifetime, process,
+                                                  popups});
+  form = &mainForm;
+  mainForm.Form_Load();
+
+  MSG message{};
+  while (!lifetime.QuitRequested() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  form = nullptr;
+  DestroyWindow(window);
   return 0;
 }

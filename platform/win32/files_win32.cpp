@@ -1,0 +1,84 @@
+#include "platform/win32/files_win32.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/ansi_text.h"
+#include "platform/win32/wide_text.h"
+
+namespace platform::win32 {
+namespace {
+
+// Settings files are a few lines; anything beyond this is read only this far, so a huge or
+// runaway file costs neither the memory nor the time to read it all.
+constexpr DWORD kLargestRead = 64u * 1024u * 1024u;
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+bool FilesWin32::Exists(const std::u16string& path) {
+  // Wildcards would turn the look-up into a search for other names.
+  if (path.find_first_of(u"*?") != std::u16string::npos) return false;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(Wide(path), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+std::optional<std::u16string> FilesWin32::ReadText(const std::u16string& path) {
+  Handle file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
+  const DWORD wanted = size.QuadPart > kLargestRead ? kLargestRead
+                                                    : static_cast<DWORD>(size.QuadPart);
+  std::string bytes(wanted, '\0');
+  DWORD got = 0;
+  if (wanted > 0 && !ReadFile(file.get(), bytes.data(), wanted, &got, nullptr)) {
+    return std::nullopt;
+  }
+  bytes.resize(got);
+  return FromAnsi(bytes);
+}
+
+bool FilesWin32::WriteText(const std::u16string& path, const std::u16string& text) {
+  const std::u16string temporary = path + u".new";
+  const std::string bytes = ToAnsi(text);
+  {
+    Handle file(CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                              &written, nullptr) &&
+                    written == bytes.size() && FlushFileBuffers(file.get());
+    if (!ok) {
+      DeleteFileW(Wide(temporary));
+      return false;
+    }
+  }
+  if (!MoveFileExW(Wide(temporary), Wide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(Wide(temporary));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform::win32

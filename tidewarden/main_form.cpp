@@ -1,0 +1,165 @@
+#include "tidewarden/main_form.h"
+
+#include "common/number_text.h"
+#include "tidewarden/startup/start_up.h"
+#include "tidewarden/startup/status_text.h"
+#include "tidewarden/tray/status_lines.h"
+
+namespace tidewarden {
+
+namespace {
+constexpr std::uint32_t kTimer2Interval = 2000;
+constexpr float kLeftButtonUp = 514.0F;
+constexpr float kRightButtonUp = 517.0F;
+}  // namespace
+
+MainForm::MainForm(const Ports& ports)
+    : ports_(ports),
+      settings_(ports.files, state_.AppPath),
+      memory_(ports.memory),
+      release_(state_, memory_, ports.launcher, ports.timers, ports.lifetime) {}
+
+void MainForm::Form_Load() {
+  ports_.process.SetPriorityClass(platform::PriorityClass::Idle);
+  state_.AppPath = WithTrailingBackslash(ports_.session.ProgramFolder());
+  state_.WinDir = TrimAtNul(ports_.session.WindowsDirectory());
+  if (ports_.files.Exists(state_.WinDir + u"\\system\\rsrc32.dll")) state_.ResourcesAvailable = 1;
+
+  state_.ReleaseThreshold = ReleaseThresholdFromSetting(settings_.GetMainSetting(u"CREANSIZE"));
+  state_.Timer1Interval = Timer1IntervalFromSetting(settings_.GetMainSetting(u"SEEK"));
+  ports_.timers.Start(platform::TimerId::Timer1, state_.Timer1Interval);
+  ports_.timers.Start(platform::TimerId::Timer2, kTimer2Interval);
+  state_.ScreenTwipsX = TwipsPerPixel(ports_.session.DpiX());
+  state_.ScreenTwipsY = TwipsPerPixel(ports_.session.DpiY());
+
+  const std::u16string arguments = ports_.session.Arguments();
+  if (!arguments.empty()) {
+    state_.OneShotMode = -1;
+    state_.ReleaseThreshold = common::ReadLeadingNumber(arguments);
+    return;
+  }
+  if (!ports_.lifetime.ClaimSingleInstance()) {
+    ports_.lifetime.Quit();
+    return;
+  }
+  AddTrayIcon();
+  ports_.files.WriteText(state_.AppPath + u"hwnd.tmp",
+                         HwndFileText(ports_.lifetime.MainWindowHandle()));
+}
+
+void MainForm::Form_Unload() {
+  RemoveTrayIcon();
+  ports_.lifetime.Quit();
+}
+
+void MainForm::mnuEnd_Click() { Form_Unload(); }
+
+void MainForm::Timer1_Timer() { release_.OnTimer1(); }
+
+void MainForm::Timer2_Timer() {
+  if (!iconWanted_) return;  // one-shot mode has no icon to refresh
+  if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
+  if (!iconShown_) {
+    // The taskbar was not up when the program started: keep trying.
+    iconShown_ = ports_.tray.Add(tooltip_);
+    return;
+  }
+  ports_.tray.SetTooltip(tooltip_);
+}
+
+void MainForm::OnTaskbarCreated() {
+  if (!iconWanted_) return;
+  if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
+  iconShown_ = ports_.tray.Add(tooltip_) || iconShown_;
+}
+
+void MainForm::Picture1_MouseMove(float x) {
+  if (x == kLeftButtonUp) {
+    SetCloseItemsVisible(true);
+    ShowClickMenu();
+  } else if (x == kRightButtonUp) {
+    SetCloseItemsVisible(false);
+    ShowTrayMenu(0);
+  }
+}
+
+void MainForm::AddTrayIcon() {
+  iconWanted_ = true;
+  if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
+  iconShown_ = ports_.tray.Add(tooltip_);
+}
+
+void MainForm::RemoveTrayIcon() {
+  if (iconShown_) ports_.tray.Remove();
+  iconShown_ = false;
+  iconWanted_ = false;
+}
+
+std::optional<std::optional<std::int32_t>> MainForm::FreeResources() {
+  if (state_.ResourcesAvailable != 1) return std::optional<std::int32_t>{};
+  const auto percent =
+      ports_.resourceMeter.FreeSystemResources(state_.WinDir + u"\\system\\rsrc32.dll");
+  if (!percent) return std::nullopt;
+  return percent;
+}
+
+std::optional<std::u16string> MainForm::BuildStatusText() {
+  const platform::LocalTime now = ports_.clock.Now();
+  const auto available = memory_.AvailablePhysicalMB();
+  if (!available) return std::nullopt;
+  const auto resources = FreeResources();
+  if (!resources) return std::nullopt;
+  return tidewarden::BuildStatusText(now, *available, *resources);
+}
+
+void MainForm::RefreshPopupMenu() {
+  // Each step stands alone: a figure that cannot be had leaves its item as it was.
+  const std::u16string dateLine = DateLine(ports_.clock.Now());
+  const auto available = memory_.AvailablePhysicalMB();
+  const auto resources = available ? FreeResources() : std::nullopt;
+  if (available && resources) {
+    menu_[{Item::akimemory}].caption =
+        CenteredMemoryCaption(dateLine, MemoryLine(*available, *resources));
+  }
+  menu_[{Item::hizuke}].caption = dateLine;
+}
+
+void MainForm::ShowTrayMenu(int position) {
+  (void)position;  // the menu bar holds one menu, menu0
+  RefreshPopupMenu();
+  RunCommand(ports_.popups.Track(menu_.EntriesUnder({Item::menu0}),
+                                 platform::PopupAlign::CenterOnPointer));
+}
+
+void MainForm::ShowClickMenu() {
+  RefreshPopupMenu();
+  const Item submenu =
+      settings_.GetMarrowgateSetting(u"CLICK") == u"SCREENSIZE" ? Item::kaizoudo : Item::onryou;
+  RunCommand(ports_.popups.Track(menu_.EntriesUnder({submenu}),
+                                 platform::PopupAlign::LeftAtPointer));
+}
+
+void MainForm::RunCommand(std::optional<int> commandId) {
+  if (!commandId) return;
+  const auto key = menu_.ItemOfCommand(*commandId);
+  if (!key) return;
+  switch (key->item) {
+    case Item::defrag:
+      release_.defrag_Click();
+      break;
+    case Item::mnuEnd:
+      mnuEnd_Click();
+      break;
+    default:
+      break;  // the close items and the status lines only close the menu
+  }
+}
+
+void MainForm::SetCloseItemsVisible(bool visible) {
+  menu_[{Item::MenuClose2}].visible = visible;
+  menu_[{Item::MenuClose3}].visible = visible;
+  menu_[{Item::sen7}].visible = visible;
+  menu_[{Item::sen8}].visible = visible;
+}
+
+}  // namespace tidewarden

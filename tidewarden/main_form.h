@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/app_lifetime.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/memory_status.h"
+#include "platform/own_process.h"
+#include "platform/popup_menu.h"
+#include "platform/process_launcher.h"
+#include "platform/resource_meter.h"
+#include "platform/session.h"
+#include "platform/timers.h"
+#include "platform/tray_icon.h"
+#include "tidewarden/release/release_policy.h"
+#include "tidewarden/startup/memory_figures.h"
+#include "tidewarden/startup/program_state.h"
+#include "tidewarden/startup/settings.h"
+#include "tidewarden/tray/menu_tree.h"
+
+namespace tidewarden {
+
+// Everything the tray program needs from the system, wired once in main_win32.cpp.
+struct Ports {
+  platform::Clock& clock;
+  platform::Files& files;
+  platform::MemoryStatus& memory;
+  platform::ResourceMeter& resourceMeter;
+  platform::ProcessLauncher& launcher;
+  platform::TrayIcon& tray;
+  platform::Timers& timers;
+  platform::Session& session;
+  platform::AppLifetime& lifetime;
+  platform::OwnProcess& process;
+  platform::PopupMenus& popups;
+};
+
+// The hidden main window: every action of the tray program starts from one of its events.
+class MainForm {
+ public:
+  explicit MainForm(const Ports& ports);
+
+  void Form_Load();
+  void Form_Unload();
+  void Timer1_Timer();
+  void Timer2_Timer();
+  // A tray icon message; `x` carries the mouse message number.
+  void Picture1_MouseMove(float x);
+  // The taskbar was (re)created, for instance after Explorer restarted: the icon is gone.
+  void OnTaskbarCreated();
+  void mnuEnd_Click();
+
+  const ProgramState& State() const { return state_; }
+  const MenuTree& Menu() const { return menu_; }
+
+ private:
+  void AddTrayIcon();
+  void RemoveTrayIcon();
+  std::optional<std::u16string> BuildStatusText();
+  // Empty optional inside: no resource meter; empty outside: the meter did not answer.
+  std::optional<std::optional<std::int32_t>> FreeResources();
+  void RefreshPopupMenu();
+  void ShowTrayMenu(int position);
+  void ShowClickMenu();
+  void RunCommand(std::optional<int> commandId);
+  void SetCloseItemsVisible(bool visible);
+
+  Ports ports_;
+  ProgramState state_;
+  MenuTree menu_;
+  SettingsFiles settings_;
+  MemoryFigures memory_;
+  ReleasePolicy release_;
+  bool iconWanted_ = false;
+  bool iconShown_ = false;
+  std::u16string tooltip_;
+};
+
+}  // namespace tidewarden

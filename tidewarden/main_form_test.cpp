@@ -1,0 +1,295 @@
+#include "tidewarden/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_files.h"
+#include "platform/fake/fake_memory_status.h"
+#include "platform/fake/fake_own_process.h"
+#include "platform/fake/fake_popup_menus.h"
+#include "platform/fake/fake_process_launcher.h"
+#include "platform/fake/fake_resource_meter.h"
+#include "platform/fake/fake_session.h"
+#include "platform/fake/fake_timers.h"
+#include "platform/fake/fake_tray_icon.h"
+
+namespace tidewarden {
+namespace {
+
+using platform::TimerId;
+
+struct MainFormTest : ::testing::Test {
+  platform::fake::CallLog log;
+  platform::fake::FakeClock clock;
+  platform::fake::FakeFiles files{log};
+  platform::fake::FakeMemoryStatus memory;
+  platform::fake::FakeResourceMeter meter;
+  platform::fake::FakeProcessLauncher launcher{log};
+  platform::fake::FakeTrayIcon tray{log};
+  platform::fake::FakeTimers timers{log};
+  platform::fake::FakeSession session;
+  platform::fake::FakeAppLifetime lifetime{log};
+  platform::fake::FakeOwnProcess process{log};
+  platform::fake::FakePopupMenus popups;
+  MainForm form{Ports{clock, files, memory, meter, launcher, tray, timers, session, lifetime,
+                      process, popups}};
+
+  const std::u16string app = u"C:\\Tools\\Tidewarden\\";
+  const std::u16string hwndFile = app + u"hwnd.tmp";
+  const std::u16string rsrc = u"C:\\WINDOWS\\system\\rsrc32.dll";
+
+  bool Logged(const std::string& call) const {
+    return std::find(log.calls.begin(), log.calls.end(), call) != log.calls.end();
+  }
+};
+
+TEST_F(MainFormTest, NormalStartInOrder) {
+  form.Form_Load();
+  EXPECT_EQ(log.calls.front(), "SetPriorityClass 64");
+  const std::vector<std::string> expected = {
+      "SetPriorityClass 64", "TimerStart 1 6000", "TimerStart 2 2000", "TrayAdd",
+      "WriteText C:\\Tools\\Tidewarden\\hwnd.tmp"};
+  EXPECT_EQ(log.calls, expected);
+  EXPECT_EQ(form.State().AppPath, app);
+  EXPECT_EQ(form.State().WinDir, u"C:\\WINDOWS");
+  EXPECT_EQ(form.State().OneShotMode, 0);
+  EXPECT_DOUBLE_EQ(form.State().ReleaseThreshold, 0.25);
+  EXPECT_EQ(files.files_[hwndFile], u" 3342546 \r\n");
+  EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫");
+  EXPECT_FALSE(lifetime.quit_);
+}
+
+TEST_F(MainFormTest, SecondNormalCopyEndsBeforeIconOrFile) {
+  lifetime.otherCopyRunning_ = true;
+  files.files_[hwndFile] = u"untouched";
+  form.Form_Load();
+  EXPECT_TRUE(lifetime.quit_);
+  EXPECT_FALSE(Logged("TrayAdd"));
+  EXPECT_EQ(files.files_[hwndFile], u"untouched");
+}
+
+TEST_F(MainFormTest, AnArgumentGivesOneShotMode) {
+  const struct {
+    std::u16string arguments;
+    double target;
+  } cases[] = {{u"300", 300}, {u"abc", 0}, {u" 3 00x", 300}, {u"1.5", 1.5}};
+  for (const auto& c : cases) {
+    platform::fake::CallLog callLog;
+    platform::fake::FakeTrayIcon icon{callLog};
+    platform::fake::FakeFiles folder{callLog};
+    platform::fake::FakeAppLifetime life{callLog};
+    life.otherCopyRunning_ = true;  // one-shot copies run beside a normal one
+    session.arguments_ = c.arguments;
+    MainForm oneShot{Ports{clock, folder, memory, meter, launcher, icon, timers, session, life,
+                           process, popups}};
+    oneShot.Form_Load();
+    EXPECT_EQ(oneShot.State().OneShotMode, -1);
+    EXPECT_DOUBLE_EQ(oneShot.State().ReleaseThreshold, c.target);
+    EXPECT_FALSE(icon.shown_);
+    EXPECT_TRUE(folder.files_.empty());  // no hwnd.tmp
+    EXPECT_FALSE(life.quit_);
+    oneShot.Timer2_Timer();  // no icon to refresh
+    EXPECT_FALSE(icon.shown_);
+  }
+}
+
+TEST_F(MainFormTest, SettingsChooseThresholdAndPeriod) {
+  files.files_[app + u"Tidewarden.ini"] = u"CREANSIZE=30\r\nSEEK=15000\r\n";
+  form.Form_Load();
+  EXPECT_DOUBLE_EQ(form.State().ReleaseThreshold, 0.30);
+  EXPECT_EQ(timers.Interval(TimerId::Timer1), 15000u);
+  EXPECT_EQ(timers.Interval(TimerId::Timer2), 2000u);
+}
+
+TEST_F(MainFormTest, ProgramFolderAtADriveRoot) {
+  session.programFolder_ = u"D:\\";
+  form.Form_Load();
+  EXPECT_EQ(form.State().AppPath, u"D:\\");
+  EXPECT_TRUE(files.files_.count(u"D:\\hwnd.tmp"));
+}
+
+TEST_F(MainFormTest, ResourcesPieceOnlyWithTheMeterLibrary) {
+  form.Form_Load();
+  EXPECT_EQ(form.State().ResourcesAvailable, 0);
+  EXPECT_TRUE(meter.calls_.empty());
+  EXPECT_EQ(tray.tooltip_.find(u"リソース"), std::u16string::npos);
+
+  platform::fake::FakeTrayIcon icon{log};
+  files.files_[rsrc] = u"";
+  MainForm withMeter{Ports{clock, files, memory, meter, launcher, icon, timers, session,
+                           lifetime, process, popups}};
+  withMeter.Form_Load();
+  EXPECT_EQ(withMeter.State().ResourcesAvailable, 1);
+  EXPECT_EQ(icon.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫  リソース ≪72%≫");
+  EXPECT_EQ(meter.calls_.back(), rsrc);  // always by its full path
+}
+
+TEST_F(MainFormTest, HiddenMeterLibraryCountsAsMissing) {
+  files.files_[rsrc] = u"";
+  files.hidden_.insert(rsrc);
+  form.Form_Load();
+  EXPECT_EQ(form.State().ResourcesAvailable, 0);
+}
+
+TEST_F(MainFormTest, Timer2RefreshesTheTooltipAndSurvivesFailures) {
+  form.Form_Load();
+  memory.SetMB(256, 90);
+  clock.now_.minute = 6;
+  form.Timer2_Timer();
+  EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:06≫  空きメモリー ≪90MB≫");
+
+  memory.answer_.reset();  // the figure cannot be had: the old text stays
+  form.Timer2_Timer();
+  EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:06≫  空きメモリー ≪90MB≫");
+
+  memory.SetMB(256, 80);
+  form.Timer2_Timer();
+  EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:06≫  空きメモリー ≪80MB≫");
+}
+
+TEST_F(MainFormTest, FailingMeterKeepsThePreviousTooltip) {
+  files.files_[rsrc] = u"";
+  form.Form_Load();
+  meter.answer_.reset();
+  memory.SetMB(256, 50);
+  form.Timer2_Timer();
+  EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫  リソース ≪72%≫");
+}
+
+TEST_F(MainFormTest, IconIsAddedOnceTheTaskbarIsUp) {
+  tray.refuseAdd_ = true;
+  form.Form_Load();
+  EXPECT_FALSE(tray.shown_);
+  form.Timer2_Timer();
+  EXPECT_FALSE(tray.shown_);
+  tray.refuseAdd_ = false;
+  form.Timer2_Timer();
+  EXPECT_TRUE(tray.shown_);
+  EXPECT_NE(tray.tooltip_.find(u"空きメモリー"), std::u16string::npos);
+}
+
+TEST_F(MainFormTest, IconComesBackWhenTheTaskbarIsRecreated) {
+  form.Form_Load();
+  tray.shown_ = false;  // Explorer restarted: the shell forgot the icon
+  form.OnTaskbarCreated();
+  EXPECT_TRUE(tray.shown_);
+  form.OnTaskbarCreated();  // a second notice with the icon still there changes nothing
+  EXPECT_TRUE(tray.shown_);
+  form.Timer2_Timer();
+  EXPECT_TRUE(Logged("TraySetTooltip"));
+}
+
+TEST_F(MainFormTest, OneShotIgnoresTaskbarCreated) {
+  session.arguments_ = u"300";
+  form.Form_Load();
+  form.OnTaskbarCreated();
+  EXPECT_FALSE(tray.shown_);
+}
+
+TEST_F(MainFormTest, OnlyButtonReleasesOpenMenus) {
+  form.Form_Load();
+  for (float message : {512.0F, 513.0F, 515.0F, 516.0F, 518.0F, 519.0F, 520.0F, 521.0F, 0.0F}) {
+    form.Picture1_MouseMove(message);
+  }
+  EXPECT_TRUE(popups.shown_.empty());
+  form.Picture1_MouseMove(514.0F);
+  form.Picture1_MouseMove(517.0F);
+  ASSERT_EQ(popups.aligns_.size(), 2u);
+  EXPECT_EQ(popups.aligns_[0], platform::PopupAlign::LeftAtPointer);
+  EXPECT_EQ(popups.aligns_[1], platform::PopupAlign::CenterOnPointer);
+}
+
+TEST_F(MainFormTest, LeftClickShowsASubmenuWithItsCloseItem) {
+  form.Form_Load();
+  form.Picture1_MouseMove(514.0F);
+  ASSERT_EQ(popups.shown_.size(), 1u);
+  EXPECT_EQ(popups.shown_[0][0].caption, u"メニューを閉じる");
+  EXPECT_TRUE(popups.shown_[0][1].separator);
+  EXPECT_EQ(popups.shown_[0][2].caption, u"＋9 (最大)");  // no CLICK setting: volume
+
+  files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=NORMAL\r\nCLICK=SCREENSIZE\r\n";
+  form.Picture1_MouseMove(514.0F);
+  EXPECT_EQ(popups.shown_[1].back().caption, u"(なし)");
+  EXPECT_EQ(popups.shown_[1][0].caption, u"メニューを閉じる");
+}
+
+TEST_F(MainFormTest, RightClickHidesTheSubmenusCloseItems) {
+  form.Form_Load();
+  form.Picture1_MouseMove(514.0F);
+  form.Picture1_MouseMove(517.0F);
+  const auto& whole = popups.shown_.back();
+  EXPECT_EQ(whole[0].caption, u"メニューを閉じる");
+  const auto volume = std::find_if(whole.begin(), whole.end(),
+                                   [](const auto& e) { return e.caption == u"音量"; });
+  ASSERT_NE(volume, whole.end());
+  EXPECT_EQ(volume->children[0].caption, u"＋9 (最大)");
+  // and a left click after it shows them again
+  form.Picture1_MouseMove(514.0F);
+  EXPECT_EQ(popups.shown_.back()[0].caption, u"メニューを閉じる");
+}
+
+TEST_F(MainFormTest, RefreshFillsTheStatusLines) {
+  memory.SetMB(1024, 512);
+  form.Form_Load();
+  form.Picture1_MouseMove(517.0F);
+  const auto& whole = popups.shown_.back();
+  EXPECT_EQ(whole[2].caption, u"≪    空きメモリー 512MB    ≫");
+  EXPECT_EQ(whole[3].caption, u"≪12月6日 日曜日 4時05分≫");
+
+  memory.answer_.reset();  // the memory line keeps its text, the date moves on
+  clock.now_.minute = 7;
+  form.Picture1_MouseMove(517.0F);
+  EXPECT_EQ(popups.shown_.back()[2].caption, u"≪    空きメモリー 512MB    ≫");
+  EXPECT_EQ(popups.shown_.back()[3].caption, u"≪12月6日 日曜日 4時07分≫");
+}
+
+TEST_F(MainFormTest, ExitEntryRemovesTheIconAndEnds) {
+  form.Form_Load();
+  popups.choose_ = u"終了";
+  form.Picture1_MouseMove(517.0F);
+  EXPECT_FALSE(tray.shown_);
+  EXPECT_TRUE(lifetime.quit_);
+  const auto remove = std::find(log.calls.begin(), log.calls.end(), "TrayRemove");
+  const auto quit = std::find(log.calls.begin(), log.calls.end(), "Quit");
+  EXPECT_LT(remove, quit);
+}
+
+TEST_F(MainFormTest, ManualReleaseFromTheMenu) {
+  memory.SetMB(256, 100);
+  form.Form_Load();
+  popups.choose_ = u"メモリーリークを治す";
+  form.Picture1_MouseMove(517.0F);
+  ASSERT_EQ(launcher.started_.size(), 1u);
+  EXPECT_EQ(launcher.started_[0].commandLine,
+            u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 156");
+}
+
+TEST_F(MainFormTest, ClosingTheMenuWithoutAChoiceDoesNothing) {
+  form.Form_Load();
+  log.calls.clear();
+  for (const char16_t* choice : {u"メニューを閉じる", u"≪12月6日 日曜日 4時05分≫"}) {
+    popups.choose_ = choice;
+    form.Picture1_MouseMove(517.0F);
+  }
+  popups.choose_.reset();
+  form.Picture1_MouseMove(517.0F);
+  EXPECT_TRUE(log.calls.empty());
+  EXPECT_FALSE(lifetime.quit_);
+}
+
+TEST_F(MainFormTest, Timer1ReleasesInNormalMode) {
+  memory.SetMB(256, 60);
+  form.Form_Load();
+  form.Timer1_Timer();
+  ASSERT_EQ(launcher.started_.size(), 1u);
+  EXPECT_EQ(launcher.started_[0].commandLine,
+            u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 61");
+  EXPECT_TRUE(timers.Running(TimerId::Timer1));
+}
+
+}  // namespace
+}  // namespace tidewarden

@@ -1,0 +1,75 @@
+#include "tidewarden/release/release_policy.h"
+
+#include <algorithm>
+
+#include "tidewarden/startup/status_text.h"
+
+namespace tidewarden {
+
+namespace {
+constexpr std::int32_t kLargestRun = 512;
+}  // namespace
+
+std::vector<std::int32_t> SplitRelease(std::int64_t sizeMB) {
+  std::vector<std::int32_t> runs;
+  while (sizeMB > 0) {
+    const auto run = static_cast<std::int32_t>(std::min<std::int64_t>(sizeMB, kLargestRun));
+    runs.push_back(run);
+    sizeMB -= run;
+  }
+  return runs;
+}
+
+platform::ProgramStart ScrubwrightStart(const std::u16string& appPath, std::int32_t sizeMB) {
+  const std::u16string exe = appPath + u"Scrubwright\\Scrubwright.exe";
+  return {exe, u"\"" + exe + u"\" " + DecimalText(sizeMB), platform::WindowStyle::Minimized};
+}
+
+std::optional<bool> ReleasePolicy::NeedsRelease() {
+  const auto total = memory_.TotalPhysicalMB();
+  if (!total || *total <= 0) return std::nullopt;
+  const auto available = memory_.AvailablePhysicalMB();
+  if (!available) return std::nullopt;
+  const double ratio = static_cast<double>(*available) / static_cast<double>(*total);
+  return ratio < state_.ReleaseThreshold;
+}
+
+void ReleasePolicy::AutoRelease() {
+  state_.ReleaseCount += 1;
+  const auto available = memory_.AvailablePhysicalMB();
+  if (!available) return;
+  StartScrubwright(std::int64_t{*available} + state_.ReleaseCount);
+}
+
+void ReleasePolicy::defrag_Click() {
+  const auto available = memory_.AvailablePhysicalMB();
+  const auto total = memory_.TotalPhysicalMB();
+  if (!available || !total) return;
+  StartScrubwright(std::int64_t{*total} - *available);
+}
+
+void ReleasePolicy::OnTimer1() {
+  if (state_.OneShotMode == 0) {
+    if (NeedsRelease().value_or(false)) AutoRelease();
+    return;
+  }
+  const auto available = memory_.AvailablePhysicalMB();
+  if (!available) return;
+  if (state_.ReleaseThreshold <= *available) {
+    lifetime_.Quit();
+    return;
+  }
+  AutoRelease();
+}
+
+void ReleasePolicy::StartScrubwright(std::int64_t sizeMB) {
+  // Stopping and starting Timer1 around the release also restarts its interval.
+  timers_.Stop(platform::TimerId::Timer1);
+  for (const std::int32_t run : SplitRelease(sizeMB)) {
+    // A Scrubwright that cannot be started is not reported; the rest would fail alike.
+    if (!launcher_.Start(ScrubwrightStart(state_.AppPath, run))) break;
+  }
+  timers_.Start(platform::TimerId::Timer1, state_.Timer1Interval);
+}
+
+}  // namespace tidewarden

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/app_lifetime.h"
+#include "platform/process_launcher.h"
+#include "platform/timers.h"
+#include "tidewarden/startup/memory_figures.h"
+#include "tidewarden/startup/program_state.h"
+
+namespace tidewarden {
+
+// A 32-bit filler cannot commit much more than 512 MB in one block, so a larger release is
+// split into runs of at most 512 MB whose sizes add up to the release. Nothing for 0 or less.
+std::vector<std::int32_t> SplitRelease(std::int64_t sizeMB);
+
+// How Scrubwright is started for one run: quoted path, one blank, the size in decimal.
+platform::ProgramStart ScrubwrightStart(const std::u16string& appPath, std::int32_t sizeMB);
+
+// When and with how many megabytes memory is released.
+class ReleasePolicy {
+ public:
+  ReleasePolicy(ProgramState& state, MemoryFigures& memory, platform::ProcessLauncher& launcher,
+                platform::Timers& timers, platform::AppLifetime& lifetime)
+      : state_(state), memory_(memory), launcher_(launcher), timers_(timers),
+        lifetime_(lifetime) {}
+
+  // True when the free share of physical memory is below the threshold; empty when the
+  // figures cannot be had.
+  std::optional<bool> NeedsRelease();
+  void AutoRelease();
+  // The manual release: as much as is in use.
+  void defrag_Click();
+  // The release part of Timer1's tick, in either mode.
+  void OnTimer1();
+
+ private:
+  void StartScrubwright(std::int64_t sizeMB);
+
+  ProgramState& state_;
+  MemoryFigures& memory_;
+  platform::ProcessLauncher& launcher_;
+  platform::Timers& timers_;
+  platform::AppLifetime& lifetime_;
+};
+
+}  // namespace tidewarden

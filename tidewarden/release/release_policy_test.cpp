@@ -1,0 +1,178 @@
+#include "tidewarden/release/release_policy.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_memory_status.h"
+#include "platform/fake/fake_process_launcher.h"
+#include "platform/fake/fake_session.h"
+#include "platform/fake/fake_timers.h"
+
+namespace tidewarden {
+namespace {
+
+TEST(SplitRelease, RunsOfAtMost512AddingUpToTheSize) {
+  const struct {
+    std::int64_t size;
+    std::vector<std::int32_t> runs;
+  } cases[] = {
+      {0, {}},
+      {-5, {}},
+      {1, {1}},
+      {301, {301}},
+      {512, {512}},
+      {513, {512, 1}},
+      {1001, {512, 489}},
+      {1536, {512, 512, 512}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitRelease(c.size), c.runs) << c.size;
+}
+
+TEST(ScrubwrightStart, QuotedPathAndExplicitApplication) {
+  const auto start = ScrubwrightStart(u"C:\\Program Files\\Tidewarden\\", 257);
+  EXPECT_EQ(start.application, u"C:\\Program Files\\Tidewarden\\Scrubwright\\Scrubwright.exe");
+  EXPECT_EQ(start.commandLine,
+            u"\"C:\\Program Files\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 257");
+  EXPECT_EQ(start.style, platform::WindowStyle::Minimized);
+}
+
+struct ReleaseTest : ::testing::Test {
+  platform::fake::CallLog log;
+  platform::fake::FakeMemoryStatus status;
+  platform::fake::FakeProcessLauncher launcher{log};
+  platform::fake::FakeTimers timers{log};
+  platform::fake::FakeAppLifetime lifetime{log};
+  ProgramState state;
+  MemoryFigures memory{status};
+  ReleasePolicy policy{state, memory, launcher, timers, lifetime};
+
+  void SetUp() override {
+    state.AppPath = u"C:\\T\\";
+    timers.Start(platform::TimerId::Timer1, 6000);
+    log.calls.clear();
+  }
+  std::vector<std::string> Sizes() const {
+    std::vector<std::string> sizes;
+    for (const auto& s : launcher.started_) {
+      const auto line = s.commandLine.substr(s.commandLine.rfind(u' ') + 1);
+      sizes.emplace_back(line.begin(), line.end());
+    }
+    return sizes;
+  }
+};
+
+TEST_F(ReleaseTest, NeedsReleaseIsStrictlyBelowTheThreshold) {
+  const struct {
+    std::uint64_t total;
+    std::uint64_t available;
+    double threshold;
+    bool needed;
+  } cases[] = {
+      {256, 70, 0.25, false},  // 0.273
+      {256, 60, 0.25, true},   // 0.234
+      {256, 64, 0.25, false},  // exactly the threshold
+      {1000, 299, 0.30, true},
+      {24576, 20000, 0.25, false},
+      {24576, 300, 0.25, true},
+      {256, 0, 0.0, false},
+  };
+  for (const auto& c : cases) {
+    status.SetMB(c.total, c.available);
+    state.ReleaseThreshold = c.threshold;
+    EXPECT_EQ(policy.NeedsRelease(), c.needed) << c.total << " " << c.available;
+  }
+  status.answer_.reset();
+  EXPECT_EQ(policy.NeedsRelease(), std::nullopt);
+  status.SetMB(0, 0);
+  EXPECT_EQ(policy.NeedsRelease(), std::nullopt);
+}
+
+TEST_F(ReleaseTest, EachAutomaticReleaseAsksForOneMore) {
+  status.SetMB(256, 60);
+  policy.OnTimer1();
+  policy.OnTimer1();
+  EXPECT_EQ(Sizes(), (std::vector<std::string>{"61", "62"}));
+  EXPECT_EQ(state.ReleaseCount, 2);
+  for (int i = 0; i < 3; ++i) policy.OnTimer1();
+  status.SetMB(256, 10);
+  launcher.started_.clear();
+  policy.OnTimer1();
+  EXPECT_EQ(Sizes(), (std::vector<std::string>{"16"}));  // free + 6 at the sixth
+}
+
+TEST_F(ReleaseTest, NoReleaseAboveTheThreshold) {
+  status.SetMB(256, 70);
+  policy.OnTimer1();
+  EXPECT_TRUE(launcher.started_.empty());
+  EXPECT_EQ(state.ReleaseCount, 0);
+  EXPECT_TRUE(log.calls.empty());  // Timer1 is left alone too
+}
+
+TEST_F(ReleaseTest, ReleaseRestartsTimer1AroundTheStarts) {
+  status.SetMB(24576, 1000);
+  policy.AutoRelease();
+  EXPECT_EQ(log.calls, (std::vector<std::string>{
+                           "TimerStop 1",
+                           "Start \"C:\\T\\Scrubwright\\Scrubwright.exe\" 512",
+                           "Start \"C:\\T\\Scrubwright\\Scrubwright.exe\" 489",
+                           "TimerStart 1 6000"}));
+}
+
+TEST_F(ReleaseTest, AMissingScrubwrightLeavesTimer1Running) {
+  launcher.refuse_ = true;
+  status.SetMB(24576, 2000);
+  policy.AutoRelease();
+  EXPECT_EQ(log.calls, (std::vector<std::string>{
+                           "TimerStop 1", "Start \"C:\\T\\Scrubwright\\Scrubwright.exe\" 512",
+                           "TimerStart 1 6000"}));
+  EXPECT_TRUE(timers.Running(platform::TimerId::Timer1));
+}
+
+TEST_F(ReleaseTest, ManualReleaseFreesWhatIsInUse) {
+  status.SetMB(256, 100);
+  state.ReleaseCount = 3;
+  policy.defrag_Click();
+  EXPECT_EQ(Sizes(), (std::vector<std::string>{"156"}));
+  EXPECT_EQ(state.ReleaseCount, 3);
+  EXPECT_TRUE(timers.Running(platform::TimerId::Timer1));
+}
+
+TEST_F(ReleaseTest, OneShotReleasesUntilTheTargetIsFree) {
+  state.OneShotMode = -1;
+  state.ReleaseThreshold = 300;
+  status.SetMB(256, 120);
+  policy.OnTimer1();
+  EXPECT_EQ(Sizes(), (std::vector<std::string>{"121"}));
+  EXPECT_FALSE(lifetime.quit_);
+
+  status.SetMB(1024, 300);  // exactly the target
+  policy.OnTimer1();
+  EXPECT_TRUE(lifetime.quit_);
+  EXPECT_EQ(launcher.started_.size(), 1u);
+}
+
+TEST_F(ReleaseTest, OneShotWithoutANumberEndsAtOnce) {
+  state.OneShotMode = -1;
+  state.ReleaseThreshold = 0;
+  status.SetMB(256, 0);
+  policy.OnTimer1();
+  EXPECT_TRUE(lifetime.quit_);
+  EXPECT_TRUE(launcher.started_.empty());
+}
+
+TEST_F(ReleaseTest, UnknownFiguresSkipTheTick) {
+  status.answer_.reset();
+  policy.OnTimer1();
+  policy.defrag_Click();
+  state.OneShotMode = -1;
+  state.ReleaseThreshold = 300;
+  policy.OnTimer1();
+  EXPECT_TRUE(launcher.started_.empty());
+  EXPECT_FALSE(lifetime.quit_);
+  EXPECT_TRUE(timers.Running(platform::TimerId::Timer1));
+}
+
+}  // namespace
+}  // namespace tidewarden
