@@ -17,7 +17,9 @@ MainForm::MainForm(const Ports& ports)
     : ports_(ports),
       settings_(ports.files, state_.AppPath),
       memory_(ports.memory),
-      release_(state_, memory_, ports.launcher, ports.timers, ports.lifetime) {}
+      release_(state_, memory_, ports.launcher, ports.timers, ports.lifetime),
+      volume_(ports.waveOut, ports.masterVolume),
+      displayModes_(ports.display, ports.boxes, menu_, state_) {}
 
 void MainForm::Form_Load() {
   ports_.process.SetPriorityClass(platform::PriorityClass::Idle);
@@ -113,7 +115,8 @@ std::optional<std::u16string> MainForm::BuildStatusText() {
 }
 
 void MainForm::RefreshPopupMenu() {
-  // Each step stands alone: a figure that cannot be had leaves its item as it was.
+  // Each step stands alone: what cannot be had leaves its items as they were.
+  RefreshVolumeMarks();
   const std::u16string dateLine = DateLine(ports_.clock.Now());
   const auto available = memory_.AvailablePhysicalMB();
   const auto resources = available ? FreeResources() : std::nullopt;
@@ -122,6 +125,22 @@ void MainForm::RefreshPopupMenu() {
         CenteredMemoryCaption(dateLine, MemoryLine(*available, *resources));
   }
   menu_[{Item::hizuke}].caption = dateLine;
+  displayModes_.BuildResolutionMenu(ports_.session.DpiX(), ports_.session.DpiY());
+}
+
+void MainForm::RefreshVolumeMarks() {
+  for (int step = 0; step < kVolumeSteps; ++step) menu_[{Item::onryou1, step}].checked = false;
+  const std::int32_t level = LevelOfWaveVolume(volume_.GetWaveVolume());
+  const int step = level < -32760
+                       ? kVolumeSteps - 1
+                       : VolumeStepOfLevel(level, RangeOfSetting(
+                                                      settings_.GetMarrowgateSetting(u"VOLUME")));
+  if (step >= 0 && step < kVolumeSteps) menu_[{Item::onryou1, step}].checked = true;
+}
+
+void MainForm::onryou1_Click(int index) {
+  const VolumeRange range = RangeOfSetting(settings_.GetMarrowgateSetting(u"VOLUME"));
+  volume_.SetWaveVolume(WaveVolumeOfStep(index, range));
 }
 
 void MainForm::ShowTrayMenu(int position) {
@@ -144,6 +163,12 @@ void MainForm::RunCommand(std::optional<int> commandId) {
   const auto key = menu_.ItemOfCommand(*commandId);
   if (!key) return;
   switch (key->item) {
+    case Item::onryou1:
+      onryou1_Click(key->index);
+      break;
+    case Item::FormMenu11:
+      displayModes_.FormMenu11_Click(key->index);
+      break;
     case Item::defrag:
       release_.defrag_Click();
       break;

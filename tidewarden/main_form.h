@@ -6,8 +6,10 @@
 
 #include "platform/app_lifetime.h"
 #include "platform/clock.h"
+#include "platform/display.h"
 #include "platform/files.h"
 #include "platform/memory_status.h"
+#include "platform/message_boxes.h"
 #include "platform/own_process.h"
 #include "platform/popup_menu.h"
 #include "platform/process_launcher.h"
@@ -15,11 +17,14 @@
 #include "platform/session.h"
 #include "platform/timers.h"
 #include "platform/tray_icon.h"
+#include "platform/wave_out.h"
+#include "tidewarden/display/display_modes.h"
 #include "tidewarden/release/release_policy.h"
 #include "tidewarden/startup/memory_figures.h"
 #include "tidewarden/startup/program_state.h"
 #include "tidewarden/startup/settings.h"
 #include "tidewarden/tray/menu_tree.h"
+#include "tidewarden/volume/volume_steps.h"
 
 namespace tidewarden {
 
@@ -36,6 +41,10 @@ struct Ports {
   platform::AppLifetime& lifetime;
   platform::OwnProcess& process;
   platform::PopupMenus& popups;
+  platform::MessageBoxes& boxes;
+  platform::WaveOut& waveOut;
+  platform::MasterVolume& masterVolume;
+  platform::Display& display;
 };
 
 // The hidden main window: every action of the tray program starts from one of its events.
@@ -52,6 +61,7 @@ class MainForm {
   // The taskbar was (re)created, for instance after Explorer restarted: the icon is gone.
   void OnTaskbarCreated();
   void mnuEnd_Click();
+  void onryou1_Click(int index);
 
   const ProgramState& State() const { return state_; }
   const MenuTree& Menu() const { return menu_; }
@@ -63,6 +73,7 @@ class MainForm {
   // Empty optional inside: no resource meter; empty outside: the meter did not answer.
   std::optional<std::optional<std::int32_t>> FreeResources();
   void RefreshPopupMenu();
+  void RefreshVolumeMarks();
   void ShowTrayMenu(int position);
   void ShowClickMenu();
   void RunCommand(std::optional<int> commandId);
@@ -74,6 +85,8 @@ class MainForm {
   SettingsFiles settings_;
   MemoryFigures memory_;
   ReleasePolicy release_;
+  VolumeDevice volume_;
+  DisplayModes displayModes_;
   bool iconWanted_ = false;
   bool iconShown_ = false;
   std::u16string tooltip_;

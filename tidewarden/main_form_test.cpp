@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_display.h"
+#include "platform/fake/fake_message_boxes.h"
+#include "platform/fake/fake_wave_out.h"
 #include "platform/fake/fake_files.h"
 #include "platform/fake/fake_memory_status.h"
 #include "platform/fake/fake_own_process.h"
@@ -35,8 +38,12 @@ struct MainFormTest : ::testing::Test {
   platform::fake::FakeAppLifetime lifetime{log};
   platform::fake::FakeOwnProcess process{log};
   platform::fake::FakePopupMenus popups;
+  platform::fake::FakeMessageBoxes boxes{log};
+  platform::fake::FakeWaveOut waveOut{log};
+  platform::fake::FakeMasterVolume master;
+  platform::fake::FakeDisplay display;
   MainForm form{Ports{clock, files, memory, meter, launcher, tray, timers, session, lifetime,
-                      process, popups}};
+                      process, popups, boxes, waveOut, master, display}};
 
   const std::u16string app = u"C:\\Tools\\Tidewarden\\";
   const std::u16string hwndFile = app + u"hwnd.tmp";
@@ -85,7 +92,7 @@ TEST_F(MainFormTest, AnArgumentGivesOneShotMode) {
     life.otherCopyRunning_ = true;  // one-shot copies run beside a normal one
     session.arguments_ = c.arguments;
     MainForm oneShot{Ports{clock, folder, memory, meter, launcher, icon, timers, session, life,
-                           process, popups}};
+                           process, popups, boxes, waveOut, master, display}};
     oneShot.Form_Load();
     EXPECT_EQ(oneShot.State().OneShotMode, -1);
     EXPECT_DOUBLE_EQ(oneShot.State().ReleaseThreshold, c.target);
@@ -121,7 +128,7 @@ TEST_F(MainFormTest, ResourcesPieceOnlyWithTheMeterLibrary) {
   platform::fake::FakeTrayIcon icon{log};
   files.files_[rsrc] = u"";
   MainForm withMeter{Ports{clock, files, memory, meter, launcher, icon, timers, session,
-                           lifetime, process, popups}};
+                           lifetime, process, popups, boxes, waveOut, master, display}};
   withMeter.Form_Load();
   EXPECT_EQ(withMeter.State().ResourcesAvailable, 1);
   EXPECT_EQ(icon.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫  リソース ≪72%≫");
@@ -289,6 +296,84 @@ TEST_F(MainFormTest, Timer1ReleasesInNormalMode) {
   EXPECT_EQ(launcher.started_[0].commandLine,
             u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 61");
   EXPECT_TRUE(timers.Running(TimerId::Timer1));
+}
+
+}  // namespace
+}  // namespace tidewarden
+
+namespace tidewarden {
+namespace {
+
+int CheckedVolumeStep(const std::vector<platform::MenuEntry>& whole) {
+  for (const auto& entry : whole) {
+    if (entry.caption != u"音量") continue;
+    int step = -1;
+    for (const auto& item : entry.children) {
+      if (item.separator || item.caption == u"ボリューム") continue;
+      ++step;
+      if (item.checked) return step;
+    }
+  }
+  return -1;
+}
+
+TEST_F(MainFormTest, RefreshMarksThePresentVolumeStep) {
+  const struct {
+    std::optional<std::uint32_t> volume;
+    const char16_t* range;
+    int checked;
+  } cases[] = {
+      {0x80008000u, u"NORMAL", 9},
+      {0xBFFCBFFCu, u"MAX", 9},
+      {0x20062006u, u"LOW", 9},
+      {0x80008000u, u"LOW", -1},  // a loud device in the LOW range: no mark
+      {0xFFFF0000u, u"MAX", 18},   // only the left channel counts: silence
+      {std::nullopt, u"", 18},     // the read fails: reads as silence
+  };
+  form.Form_Load();
+  for (const auto& c : cases) {
+    waveOut.devices_ = {{0x0004, c.volume}};
+    files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=" + std::u16string(c.range) +
+                                            u"\r\nCLICK=VOLUME\r\n";
+    form.Picture1_MouseMove(517.0F);
+    EXPECT_EQ(CheckedVolumeStep(popups.shown_.back()), c.checked);
+  }
+  waveOut.devices_.clear();  // no device at all: mute is checked
+  form.Picture1_MouseMove(517.0F);
+  EXPECT_EQ(CheckedVolumeStep(popups.shown_.back()), 18);
+}
+
+TEST_F(MainFormTest, ChoosingAVolumeStepSetsBothChannels) {
+  waveOut.devices_ = {{0x0004, 0u}};
+  files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n";
+  form.Form_Load();
+  popups.choose_ = u"±0 (中音量)";
+  form.Picture1_MouseMove(514.0F);
+  EXPECT_EQ(waveOut.devices_[0].volume, 0xBFFCBFFCu);
+  popups.choose_ = u"－9 (ミュート)";
+  form.Picture1_MouseMove(514.0F);
+  EXPECT_EQ(waveOut.devices_[0].volume, 0u);
+}
+
+TEST_F(MainFormTest, ResolutionSubmenuIsRebuiltAndUsed) {
+  display.modes_ = {{800, 600, 32}, {1024, 768, 32}};
+  display.current_ = {800, 600, 32};
+  files.files_[app + u"Marrowgate.ini"] = u"CLICK=SCREENSIZE\r\n";
+  form.Form_Load();
+  form.Picture1_MouseMove(514.0F);
+  const auto& shown = popups.shown_.back();
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(shown[2].caption, u"800x600 32Bit");
+  EXPECT_TRUE(shown[2].checked);
+  EXPECT_EQ(shown[3].caption, u"1024x768 32Bit");
+
+  popups.choose_ = u"1024x768 32Bit";
+  form.Picture1_MouseMove(514.0F);
+  EXPECT_EQ(display.current_.width, 1024);
+  popups.choose_.reset();
+  form.Picture1_MouseMove(514.0F);
+  EXPECT_FALSE(popups.shown_.back()[2].checked);
+  EXPECT_TRUE(popups.shown_.back()[3].checked);
 }
 
 }  // namespace

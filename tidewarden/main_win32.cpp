@@ -1,9 +1,13 @@
 #include <windows.h>
+// after windows.h
+#include <objbase.h>
 
 #include "platform/win32/clock_win32.h"
+#include "platform/win32/display_win32.h"
 #include "platform/win32/dll_search.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/memory_status_win32.h"
+#include "platform/win32/message_boxes_win32.h"
 #include "platform/win32/own_process_win32.h"
 #include "platform/win32/popup_menus_win32.h"
 #include "platform/win32/process_launcher_win32.h"
@@ -11,6 +15,7 @@
 #include "platform/win32/session_win32.h"
 #include "platform/win32/timers_win32.h"
 #include "platform/win32/tray_icon_win32.h"
+#include "platform/win32/wave_out_win32.h"
 #include "tidewarden/main_form.h"
 
 namespace {
@@ -64,6 +69,8 @@ HWND CreateMainWindow(HINSTANCE instance, HICON icon) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   platform::win32::RestrictDllSearch();
+  // Core Audio's volume objects live in this, the one user-interface thread.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   auto* icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON),
@@ -83,10 +90,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   platform::win32::AppLifetimeWin32 lifetime(window, kInstanceName);
   platform::win32::OwnProcessWin32 process;
   platform::win32::PopupMenusWin32 popups(window);
+  platform::win32::MessageBoxesWin32 boxes;
+  platform::win32::WaveOutWin32 waveOut;
+  platform::win32::MasterVolumeWin32 masterVolume;
+  platform::win32::DisplayWin32 display;
 
   tidewarden::MainForm mainForm(tidewarden::Ports{clock, files, memory, resourceMeter, launcher,
                                                   tray, timers, session, lifetime, process,
-                                                  popups});
+                                                  popups, boxes, waveOut, masterVolume, display});
   form = &mainForm;
   mainForm.Form_Load();
 
@@ -97,5 +108,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   }
   form = nullptr;
   DestroyWindow(window);
+  if (SUCCEEDED(com)) CoUninitialize();
   return 0;
 }

@@ -1,0 +1,127 @@
+#include "tidewarden/display/display_modes.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "common/number_text.h"
+#include "tidewarden/startup/status_text.h"
+
+namespace tidewarden {
+
+namespace {
+constexpr char16_t kTitle[] = u"Tidewarden ";
+constexpr char16_t kRestartText[] = u"このディスプレイ設定を有効にするには、再起動が必要です。";
+constexpr char16_t kFailedText[] = u"解像度変更に失敗しました。";
+}  // namespace
+
+std::u16string ModeCaption(std::int32_t width, std::int32_t height, std::int32_t bits) {
+  return DecimalText(width) + u"x" + DecimalText(height) + u" " + DecimalText(bits) + u"Bit";
+}
+
+std::optional<platform::DisplayMode> ModeOfCaption(std::u16string_view caption) {
+  const size_t x = caption.find(u'x');
+  const size_t blank = caption.rfind(u' ');
+  if (x == std::u16string_view::npos || blank == std::u16string_view::npos || blank < x ||
+      caption.size() < blank + 1 + 3) {
+    return std::nullopt;
+  }
+  const auto number = [](std::u16string_view text) {
+    return common::RoundHalfEvenToInt32(common::ReadLeadingNumber(text)).value_or(0);
+  };
+  platform::DisplayMode mode;
+  mode.width = number(caption.substr(0, x));
+  mode.height = number(caption.substr(x + 1, blank - x - 1));
+  mode.bits = static_cast<std::int16_t>(
+      number(caption.substr(blank + 1, caption.size() - blank - 1 - 3)));
+  return mode;
+}
+
+std::u16string QuotientText(double value) {
+  if (value == std::floor(value) && std::fabs(value) < 1e15) {
+    return DecimalText(static_cast<long long>(value));
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.15g", value);
+  const std::string ascii(text);
+  return std::u16string(ascii.begin(), ascii.end());
+}
+
+std::int32_t DisplayModes::EnumDisplayModes() {
+  modes_.clear();
+  for (std::uint32_t index = 0;; ++index) {
+    const auto mode = display_.EnumMode(index);
+    if (!mode) break;
+    modes_.push_back({mode->bits, mode->width, mode->height});
+  }
+  return static_cast<std::int32_t>(modes_.size());
+}
+
+std::int32_t DisplayModes::TestDisplayMode(const platform::DisplayMode& mode) {
+  return display_.ChangeSettings(mode, platform::kCdsTest);
+}
+
+std::u16string DisplayModes::ScreenBitsPerPixel() { return DecimalText(display_.BitsPerPixel()); }
+
+std::u16string DisplayModes::CurrentModeCaption(int dpiX, int dpiY) {
+  // The screen's size in twips uses the exact factor; the stored one was rounded.
+  const double twipsX = dpiX > 0 ? 1440.0 / dpiX : 15.0;
+  const double twipsY = dpiY > 0 ? 1440.0 / dpiY : 15.0;
+  const double width = display_.ScreenWidthPixels() * twipsX / state_.ScreenTwipsX;
+  const double height = display_.ScreenHeightPixels() * twipsY / state_.ScreenTwipsY;
+  return QuotientText(width) + u"x" + QuotientText(height) + u" " + ScreenBitsPerPixel() +
+         u"Bit";
+}
+
+void DisplayModes::BuildResolutionMenu(int dpiX, int dpiY) {
+  const std::int32_t count = EnumDisplayModes();
+  tested_.clear();
+  const std::u16string current = CurrentModeCaption(dpiX, dpiY);
+  int slot = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    const DisplayModeEntry& entry = modes_[static_cast<size_t>(i)];
+    if (entry.Width < 800 || entry.Height < 600) continue;
+    if (entry.Bits != 16 && entry.Bits != 24 && entry.Bits != 32) continue;
+    const std::u16string caption = ModeCaption(entry.Width, entry.Height, entry.Bits);
+    const auto key = std::make_tuple(entry.Width, entry.Height, entry.Bits);
+    auto result = tested_.find(key);
+    if (result == tested_.end()) {
+      result = tested_.emplace(key, TestDisplayMode({entry.Width, entry.Height, entry.Bits})).first;
+    }
+    if (result->second != platform::kDispChangeSuccessful) continue;
+    if (slot == kResolutionItems) break;
+    MenuNode& node = menu_[{Item::FormMenu11, slot}];
+    node.visible = true;
+    node.caption = caption;
+    if (caption == current) node.checked = true;
+    ++slot;
+  }
+}
+
+void DisplayModes::FormMenu11_Click(int index) {
+  MenuNode& chosen = menu_[{Item::FormMenu11, index}];
+  if (chosen.checked) return;
+  const auto mode = ModeOfCaption(chosen.caption);
+  if (!mode) return;  // "(なし)" names no mode
+  const std::int32_t result = ChangeDisplayMode(mode->width, mode->height, mode->bits, 1);
+  if (result == platform::kDispChangeSuccessful) {
+    for (int slot = 0; slot < kResolutionItems; ++slot) {
+      menu_[{Item::FormMenu11, slot}].checked = false;
+    }
+    chosen.checked = true;
+  } else if (result == platform::kDispChangeRestart) {
+    boxes_.ShowOk(kTitle, kRestartText, platform::MessageIcon::None);
+  } else {
+    boxes_.ShowOk(kTitle, kFailedText, platform::MessageIcon::None);
+  }
+}
+
+std::int32_t DisplayModes::ChangeDisplayMode(std::int32_t width, std::int32_t height,
+                                             std::int16_t bits, std::int16_t permanent) {
+  const platform::DisplayMode mode{width, height, bits};
+  const std::int32_t test = TestDisplayMode(mode);
+  if (test < 0) return test;
+  return display_.ChangeSettings(mode, permanent == 1 ? platform::kCdsUpdateRegistry : 0);
+}
+
+}  // namespace tidewarden
