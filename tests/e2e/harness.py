@@ -2,7 +2,9 @@
 
 run.sh starts the Wine desktop and exports what these helpers read:
 TW_WINE (the wine loader for the build's bitness), TW_DIST (the program folder under test),
-TW_E2E_BIN (winprobe.exe), TW_ARTIFACTS (where screenshots go), DISPLAY and WINEPREFIX.
+TW_E2E_BIN (winprobe.exe and the other test programs), TW_ARTIFACTS (where screenshots go),
+DISPLAY and WINEPREFIX, and TW_FAKE_MEMINFO when the tests run with a file of their own
+mounted over /proc/meminfo (see set_available_mb).
 """
 import json
 import os
@@ -18,6 +20,7 @@ WINE = os.environ.get("TW_WINE", "wine")
 DIST = os.environ.get("TW_DIST", "")
 E2E_BIN = os.environ.get("TW_E2E_BIN", "")
 ARTIFACTS = os.environ.get("TW_ARTIFACTS", tempfile.gettempdir())
+FAKE_MEMINFO = os.environ.get("TW_FAKE_MEMINFO", "")
 
 
 @dataclass
@@ -128,6 +131,202 @@ def allocations(trace, protection=None):
 def frees(trace):
     """(size, type) of each free call in a Wine memory trace."""
     return [tuple(int(g, 16) for g in m.groups()) for m in _FREE.finditer(trace)]
+
+
+def wait_until(predicate, timeout, interval=0.1):
+    """Polls predicate until it returns something true; returns that, or the last (false) answer
+    once timeout seconds have passed."""
+    deadline = time.monotonic() + timeout
+    while True:
+        answer = predicate()
+        if answer or time.monotonic() > deadline:
+            return answer
+        time.sleep(interval)
+
+
+def wait_for_file(path, timeout):
+    return wait_until(lambda: os.path.exists(path), timeout)
+
+
+def windows_path(unix_path):
+    """How a Wine program sees an absolute Unix path: through the Z: drive."""
+    return "Z:" + unix_path.replace("/", "\\")
+
+
+# --- Physical memory as Wine programs see it -------------------------------------------------
+#
+# Wine takes a program's available physical memory from /proc/meminfo as read by that program
+# (Wine 8 adds MemFree, Buffers and Cached; newer versions read MemAvailable), the total from
+# sysinfo(). run.sh mounts a file of ours over /proc/meminfo in a mount namespace of the
+# tests' own, so every program the tests start sees the figure a test sets.
+
+_MEMINFO_LINE = re.compile(r"^([^:]+):\s*(\d+)(\s*kB)?\s*$")
+
+
+def need_fake_memory():
+    if not FAKE_MEMINFO:
+        raise unittest.SkipTest("needs a file mounted over /proc/meminfo (run.sh does that when"
+                                " it runs as root); the free memory cannot be set")
+
+
+def set_available_kb(kb):
+    """Makes the available physical memory of programs started or running from now on `kb` kB."""
+    need_fake_memory()
+    if kb % 4:
+        # Wine counts whole 4 kB pages and would show less than asked for.
+        raise ValueError(f"{kb} kB is not a whole number of 4 kB pages")
+    with open(FAKE_MEMINFO, encoding="ascii") as file:
+        fields = [_MEMINFO_LINE.match(line) for line in file]
+    lines = []
+    for field in fields:
+        if field is None:
+            continue
+        name, value, unit = field.group(1), int(field.group(2)), field.group(3)
+        if name in ("MemFree", "MemAvailable"):
+            value = kb
+        elif name in ("Buffers", "Cached"):
+            value = 0
+        # Same width for every value: the file keeps its length, so rewriting it in place
+        # never lets a program read it half empty.
+        lines.append(f"{name + ':':<16}{value:>12}{' kB' if unit else ''}\n")
+    data = "".join(lines).encode("ascii")
+    # In place: the mount binds this very inode, a new file would not be seen.
+    with open(FAKE_MEMINFO, "r+b") as file:
+        file.write(data)
+        file.truncate()
+
+
+def set_available_mb(mb):
+    set_available_kb(int(mb * 1024))
+
+
+def memory_status():
+    """(total, available) physical memory in bytes, as a Wine program sees it now."""
+    answer, status = probe("memory")
+    if status != 0 or not answer or "total" not in answer:
+        raise AssertionError(f"winprobe memory failed: {answer}")
+    return answer["total"], answer["avail"]
+
+
+def total_mb():
+    return memory_status()[0] / (1024 * 1024)
+
+
+# --- The taskbar's notification area ----------------------------------------------------------
+#
+# Wine's taskbar at the bottom of the 1024x768 desktop: tray icon slot i is a 20x20 square
+# growing leftwards from the right edge.
+
+SCREEN_W, SCREEN_H = 1024, 768
+SLOT = 20
+AWAY = (512, 300)   # an empty part of the desktop
+
+
+def slot_rect(slot=0):
+    return SCREEN_W - SLOT * (slot + 1), SCREEN_H - SLOT, SLOT, SLOT
+
+
+def slot_center(slot=0):
+    x, y, w, h = slot_rect(slot)
+    return x + w // 2, y + h // 2
+
+
+def move_pointer(*points):
+    """Moves the pointer through the (x, y) points in turn."""
+    answer, _ = probe("move", *[str(c) for point in points for c in point])
+    return bool(answer and answer.get("moved"))
+
+
+def sweep_tray(slots=8):
+    """Passes the pointer over the tray: the taskbar drops icons of programs that are gone
+    when the pointer meets them."""
+    move_pointer(*[slot_center(i) for i in range(slots)], AWAY)
+
+
+def click_slot(slot=0, button="right"):
+    x, y = slot_center(slot)
+    answer, _ = probe("click", str(x), str(y), button)
+    return bool(answer and answer.get("clicked"))
+
+
+def menu_keys(*keys, timeout_ms=10000):
+    """Waits for a popup menu and posts the keys to it; True when the menu was there."""
+    answer, _ = probe("menu-keys", str(timeout_ms), *keys)
+    return bool(answer and answer.get("found"))
+
+
+def read_tooltip(slot=0, timeout_ms=3000):
+    """The text of the tooltip shown over tray slot `slot`, or None when none appears."""
+    # From somewhere else first: resting the pointer where it already is shows nothing.
+    move_pointer(AWAY, slot_center(slot))
+    try:
+        answer, _ = probe("tooltip", str(timeout_ms))
+    finally:
+        move_pointer(AWAY)
+    return answer["text"] if answer and answer.get("found") else None
+
+
+def _pixels(png, rect):
+    x, y, w, h = rect
+    raw = subprocess.run(["convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "rgb:-"],
+                         check=True, capture_output=True, timeout=30).stdout
+    if len(raw) != w * h * 3:
+        raise AssertionError(f"could not read {w}x{h} pixels of {png}")
+    return [[raw[(row * w + col) * 3:(row * w + col) * 3 + 3] for col in range(w)]
+            for row in range(h)]
+
+
+def tray_slot_has_icon(slot=0, name=None):
+    """Whether an icon is drawn in tray slot `slot`, judged from a screenshot (kept as
+    ARTIFACTS/<name>.png when a name is given). The taskbar's own colour is the commonest one
+    on the slot's rim, where a 16x16 icon in the 20x20 square never reaches."""
+    move_pointer(AWAY)
+    time.sleep(0.3)
+    if name:
+        png = screenshot(name)
+    else:
+        handle, png = tempfile.mkstemp(suffix=".png")
+        os.close(handle)
+        subprocess.run(["import", "-window", "root", png], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        grid = _pixels(png, slot_rect(slot))
+    finally:
+        if not name:
+            os.unlink(png)
+    rim = grid[0] + grid[-1] + [row[0] for row in grid] + [row[-1] for row in grid]
+    background = max(set(rim), key=rim.count)
+    inner = [pixel for row in grid[2:-2] for pixel in row[2:-2]]
+    differing = sum(1 for pixel in inner
+                    if max(abs(a - b) for a, b in zip(pixel, background)) > 24)
+    return differing >= 16
+
+
+# --- recorder.exe: a stand-in that notes how it was started -----------------------------------
+
+def install_recorder(exe_path):
+    """Puts recorder.exe in place of the program at exe_path (a Unix path)."""
+    shutil.copyfile(os.path.join(E2E_BIN, "recorder.exe"), exe_path)
+
+
+def recorded_starts(folder, with_times=False):
+    """Command lines the recorder copies in `folder` were started with, in start order; with
+    with_times, (start time in seconds, command line) pairs."""
+    path = os.path.join(folder, "recorder.log")
+    try:
+        with open(path, encoding="utf-8", newline="") as file:
+            lines = file.read().split("\n")
+    except FileNotFoundError:
+        return []
+    starts = []
+    for line in lines[:-1]:      # a line still being written has no newline yet
+        stamp, _, command_line = line.partition("\t")
+        starts.append((int(stamp), command_line))
+    # Equal times keep the file's order.
+    starts.sort(key=lambda start: start[0])
+    if with_times:
+        return [(stamp / 1e7, command_line) for stamp, command_line in starts]
+    return [command_line for _, command_line in starts]
 
 
 class WineTestCase(unittest.TestCase):

@@ -9,6 +9,17 @@
 //   winprobe absent HEXTITLE [MS]              wait until no window has that caption
 //   winprobe run HEXEXE HEXCMDLINE [MS]        start a program with exactly that command
 //                                              line and wait for it; prints its exit code
+//   winprobe window-of HEXTITLE                top-level windows with exactly that caption,
+//                                              hidden ones too
+//   winprobe move X Y [X Y]...                 move the pointer (screen coordinates), through
+//                                              each point in turn
+//   winprobe click X Y left|right              move there, press and release that button
+//   winprobe tooltip [MS]                      wait for a shown tooltip with text; print it
+//   winprobe menu-keys [MS] KEY...             wait for a shown popup menu and post keys to
+//                                              it: home end up down left right return escape
+//   winprobe broadcast-taskbarcreated          tell every top-level window the taskbar was
+//                                              (re)created, as Explorer does after a restart
+//   winprobe memory                            physical memory as programs see it
 #include <windows.h>
 
 #include <cstdio>
@@ -119,23 +130,6 @@ HWND FindByCaption(const std::wstring& caption, const wchar_t* className) {
   return nullptr;
 }
 
-int ListWindows() {
-  std::printf("[");
-  bool first = true;
-  for (HWND window : TopLevelWindows()) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    std::printf("%s{\"hwnd\":%llu,\"pid\":%lu,\"class\":%s,\"title\":%s,\"visible\":%s}",
-                first ? "" : ",", static_cast<unsigned long long>(
-                                      reinterpret_cast<ULONG_PTR>(window)),
-                pid, Json(ClassOf(window)).c_str(), Json(CaptionOf(window)).c_str(),
-                IsWindowVisible(window) ? "true" : "false");
-    first = false;
-  }
-  std::printf("]\n");
-  return 0;
-}
-
 int ReadMessageBox(const std::wstring& title, DWORD timeoutMs, bool press) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   HWND box = nullptr;
@@ -201,6 +195,181 @@ int RunProgram(const std::wstring& exe, std::wstring commandLine, DWORD timeoutM
   return ended ? 0 : 1;
 }
 
+std::string WindowJson(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char head[96];
+  std::snprintf(head, sizeof head, "{\"hwnd\":%llu,\"pid\":%lu,\"class\":",
+                static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)), pid);
+  return head + Json(ClassOf(window)) + ",\"title\":" + Json(CaptionOf(window)) +
+         ",\"visible\":" + (IsWindowVisible(window) ? "true" : "false") + "}";
+}
+
+int ListWindows() {
+  std::string list;
+  for (HWND window : TopLevelWindows()) {
+    if (!list.empty()) list += ',';
+    list += WindowJson(window);
+  }
+  std::printf("[%s]\n", list.c_str());
+  return 0;
+}
+
+int WindowsOf(const std::wstring& title) {
+  std::string list;
+  for (HWND window : TopLevelWindows()) {
+    if (CaptionOf(window) != title) continue;
+    if (!list.empty()) list += ',';
+    list += WindowJson(window);
+  }
+  std::printf("[%s]\n", list.c_str());
+  return 0;
+}
+
+INPUT MouseInput(DWORD flags, LONG dx = 0, LONG dy = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = dx;
+  input.mi.dy = dy;
+  input.mi.dwFlags = flags;
+  return input;
+}
+
+// A move through SendInput, so the window under the pointer gets its mouse messages as from
+// a real mouse; SetCursorPos only corrects a rounding miss of the 0..65535 scale.
+bool MovePointer(int x, int y) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  if (width <= 0 || height <= 0) return false;
+  INPUT move = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                          static_cast<LONG>((x * 65536LL + width - 1) / width),
+                          static_cast<LONG>((y * 65536LL + height - 1) / height));
+  if (SendInput(1, &move, sizeof move) != 1) return false;
+  Sleep(50);
+  POINT at{};
+  if (GetCursorPos(&at) && (at.x != x || at.y != y)) SetCursorPos(x, y);
+  return GetCursorPos(&at) && at.x == x && at.y == y;
+}
+
+int Move(const std::vector<POINT>& path) {
+  bool moved = true;
+  for (const POINT& point : path) moved = MovePointer(point.x, point.y) && moved;
+  std::printf("{\"moved\":%s}\n", moved ? "true" : "false");
+  return moved ? 0 : 1;
+}
+
+int Click(int x, int y, const std::wstring& button) {
+  DWORD down = 0, up = 0;
+  if (button == L"left") {
+    down = MOUSEEVENTF_LEFTDOWN;
+    up = MOUSEEVENTF_LEFTUP;
+  } else if (button == L"right") {
+    down = MOUSEEVENTF_RIGHTDOWN;
+    up = MOUSEEVENTF_RIGHTUP;
+  } else {
+    std::printf("{\"clicked\":false,\"error\":\"button\"}\n");
+    return 64;
+  }
+  if (!MovePointer(x, y)) {
+    std::printf("{\"clicked\":false,\"error\":\"move\"}\n");
+    return 1;
+  }
+  INPUT press = MouseInput(down);
+  INPUT release = MouseInput(up);
+  const bool ok = SendInput(1, &press, sizeof press) == 1 &&
+                  (Sleep(60), SendInput(1, &release, sizeof release) == 1);
+  std::printf("{\"clicked\":%s}\n", ok ? "true" : "false");
+  return ok ? 0 : 1;
+}
+
+// The first shown top-level window of that class for which `accept` says yes.
+template <typename Accept>
+HWND WaitForShown(const wchar_t* className, DWORD timeoutMs, Accept accept) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    for (HWND window : TopLevelWindows()) {
+      if (IsWindowVisible(window) && ClassOf(window) == className && accept(window)) {
+        return window;
+      }
+    }
+    if (GetTickCount64() > deadline) return nullptr;
+    Sleep(50);
+  }
+}
+
+int ReadTooltip(DWORD timeoutMs) {
+  std::wstring text;
+  HWND tip = WaitForShown(L"tooltips_class32", timeoutMs, [&](HWND window) {
+    text = TextOf(window);
+    return !text.empty();
+  });
+  if (tip == nullptr) {
+    std::printf("{\"found\":false}\n");
+    return 1;
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tip, &pid);
+  std::printf("{\"found\":true,\"pid\":%lu,\"text\":%s}\n", pid, Json(text).c_str());
+  return 0;
+}
+
+// Another process's popup menu cannot be read, but its tracking loop takes keys posted to it.
+int MenuKeys(DWORD timeoutMs, const std::vector<std::wstring>& names) {
+  static const struct {
+    const wchar_t* name;
+    WPARAM key;
+  } kKeys[] = {{L"home", VK_HOME}, {L"end", VK_END},       {L"up", VK_UP},
+               {L"down", VK_DOWN}, {L"left", VK_LEFT},     {L"right", VK_RIGHT},
+               {L"return", VK_RETURN}, {L"escape", VK_ESCAPE}};
+  std::vector<WPARAM> keys;
+  for (const std::wstring& name : names) {
+    WPARAM key = 0;
+    for (const auto& known : kKeys) {
+      if (name == known.name) key = known.key;
+    }
+    if (key == 0) {
+      std::printf("{\"found\":false,\"error\":\"unknown key\",\"key\":%s}\n",
+                  Json(name).c_str());
+      return 64;
+    }
+    keys.push_back(key);
+  }
+  HWND menu = WaitForShown(L"#32768", timeoutMs, [](HWND) { return true; });
+  if (menu == nullptr) {
+    std::printf("{\"found\":false}\n");
+    return 1;
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(menu, &pid);
+  size_t posted = 0;
+  for (const WPARAM key : keys) {
+    Sleep(150);
+    const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+    if (!PostMessageW(menu, WM_KEYDOWN, key, static_cast<LPARAM>(1u | (scan << 16)))) break;
+    ++posted;
+  }
+  std::printf("{\"found\":true,\"pid\":%lu,\"posted\":%zu}\n", pid, posted);
+  return posted == keys.size() ? 0 : 1;
+}
+
+int BroadcastTaskbarCreated() {
+  const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  const bool posted = message != 0 && PostMessageW(HWND_BROADCAST, message, 0, 0);
+  std::printf("{\"posted\":%s,\"message\":%u}\n", posted ? "true" : "false", message);
+  return posted ? 0 : 1;
+}
+
+int Memory() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  if (!GlobalMemoryStatusEx(&status)) {
+    std::printf("{\"error\":%lu}\n", GetLastError());
+    return 1;
+  }
+  std::printf("{\"total\":%llu,\"avail\":%llu}\n", status.ullTotalPhys, status.ullAvailPhys);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -220,7 +389,35 @@ int wmain(int argc, wchar_t** argv) {
   if (args.size() >= 3 && args[0] == L"run") {
     return RunProgram(FromHexUtf8(args[1]), FromHexUtf8(args[2]), timeoutAt(3));
   }
-  std::fprintf(stderr, "usage: winprobe windows | msgbox HEXTITLE [MS] [press] | absent HEXTITLE [MS] |"
-               " run HEXEXE HEXCMDLINE [MS]\n");
+  auto intAt = [&](size_t i) {
+    return static_cast<int>(std::wcstol(args[i].c_str(), nullptr, 10));
+  };
+  auto isNumber = [](const std::wstring& text) {
+    return !text.empty() && text.find_first_not_of(L"0123456789") == std::wstring::npos;
+  };
+  if (args.size() == 2 && args[0] == L"window-of") return WindowsOf(FromHexUtf8(args[1]));
+  if (args.size() >= 3 && args.size() % 2 == 1 && args[0] == L"move") {
+    std::vector<POINT> path;
+    for (size_t i = 1; i + 1 < args.size(); i += 2) path.push_back({intAt(i), intAt(i + 1)});
+    return Move(path);
+  }
+  if (args.size() == 4 && args[0] == L"click") return Click(intAt(1), intAt(2), args[3]);
+  if (args.size() <= 2 && !args.empty() && args[0] == L"tooltip") {
+    return ReadTooltip(timeoutAt(1));
+  }
+  if (args.size() >= 2 && args[0] == L"menu-keys") {
+    const bool timed = isNumber(args[1]);
+    return MenuKeys(timed ? timeoutAt(1) : DWORD{10000},
+                    std::vector<std::wstring>(args.begin() + (timed ? 2 : 1), args.end()));
+  }
+  if (args.size() == 1 && args[0] == L"broadcast-taskbarcreated") {
+    return BroadcastTaskbarCreated();
+  }
+  if (args.size() == 1 && args[0] == L"memory") return Memory();
+  std::fprintf(stderr,
+               "usage: winprobe windows | msgbox HEXTITLE [MS] [press] | absent HEXTITLE [MS] |"
+               " run HEXEXE HEXCMDLINE [MS] | window-of HEXTITLE | move X Y [X Y]... |"
+               " click X Y left|right | tooltip [MS] | menu-keys [MS] KEY... |"
+               " broadcast-taskbarcreated | memory\n");
   return 64;
 }

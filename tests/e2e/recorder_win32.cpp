@@ -1,0 +1,64 @@
+// recorder: stands in for a program another program starts, and notes how it was started.
+// Each run appends one line to "recorder.log" in its own folder and ends with exit code 0:
+//
+//   <start time><TAB><the exact command line>\n
+//
+// The start time is the process creation time (100 ns units since 1601) as the system
+// recorded it when the parent created the process. Copies started back to back run
+// concurrently and may reach the log in any order; sorting by this time gives the order in
+// which they were started. The line is UTF-8 and goes out in one append-mode write, so
+// concurrent copies never overwrite each other.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string ToUtf8(const wchar_t* text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+  out.resize(static_cast<size_t>(size - 1));
+  return out;
+}
+
+std::wstring LogPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD got = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (got == 0) return {};
+    if (got < path.size()) {
+      path.resize(got);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const size_t slash = path.find_last_of(L"\\/");
+  path.resize(slash == std::wstring::npos ? 0 : slash + 1);
+  return path + L"recorder.log";
+}
+
+unsigned long long StartTime() {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) |
+         created.dwLowDateTime;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%020llu\t", StartTime());
+  const std::string line = stamp + ToUtf8(GetCommandLineW()) + "\n";
+  // FILE_APPEND_DATA alone: every write lands at the current end of the file.
+  HANDLE log = CreateFileW(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (log == INVALID_HANDLE_VALUE) return 1;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(log);
+  return ok && written == line.size() ? 0 : 1;
+}

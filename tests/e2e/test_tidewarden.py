@@ -1,0 +1,363 @@
+"""Tidewarden.exe, the tray program, under Wine.
+
+Scrubwright is replaced by recorder.exe in every copy, so a release shows up as a line in
+Scrubwright/recorder.log instead of memory being filled. Tests that set the free memory skip
+when run.sh could not mount a file over /proc/meminfo.
+"""
+import os
+import re
+import shutil
+import time
+import unittest
+
+import harness
+
+CAPTION = "Tidewarden "
+MAIN_CLASS = "TidewardenMain"
+TICK = 6.0          # Timer1's default period, seconds
+STARTUP = 10.0      # allowance for Wine to start the program (and the recorders it starts)
+CHUNK = 512         # the most one Scrubwright start is asked to free, MB
+# The tooltip: time (hour without a leading zero), free MB, and the resource figure if any.
+STATUS = re.compile(r"時刻 ≪(0|[1-9]\d?):(\d\d)≫  空きメモリー ≪(\d+)MB≫"
+                    r"(?:  リソース ≪(\d+)%≫)?")
+
+
+def chunks(size):
+    """The sizes of the Scrubwright starts that free `size` MB."""
+    whole, rest = divmod(size, CHUNK)
+    return [CHUNK] * whole + ([rest] if rest else [])
+
+
+class TidewardenCase(harness.WineTestCase):
+    def setUp(self):
+        super().setUp()
+        self.use_folder(self.folder)
+        if harness.FAKE_MEMINFO:
+            self.total = harness.total_mb()
+            # Plenty free: nothing is released unless a test lowers it.
+            harness.set_available_mb(round(self.total * 0.6))
+        # Runs after the program is stopped: no icon of it may stay in the tray.
+        self.addCleanup(harness.sweep_tray)
+
+    def use_folder(self, folder):
+        self.folder = folder
+        self.exe = folder.exe("Tidewarden.exe")
+        self.scrub = folder.exe("Scrubwright/Scrubwright.exe")
+        self.hwnd_file = folder.exe("hwnd.tmp")
+        harness.install_recorder(self.scrub)
+
+    def new_folder(self):
+        """A fresh copy, for a test that starts the program more than once."""
+        folder = harness.ProgramFolder()
+        self.addCleanup(folder.remove)
+        self.use_folder(folder)
+
+    def stop(self, started):
+        started.kill()
+        harness.sweep_tray()
+
+    def start(self, *args):
+        started = harness.Started(self.exe, list(args))
+        self.addCleanup(started.kill)
+        return started
+
+    def start_normal(self):
+        """Starts the tray program and waits until it has written hwnd.tmp."""
+        started = self.start()
+        written = harness.wait_until(lambda: self.read_hwnd_file().endswith(b"\n"), STARTUP)
+        self.assertTrue(written, f"no complete hwnd.tmp within {STARTUP} s "
+                                 f"(has: {self.read_hwnd_file()!r})")
+        return started
+
+    def read_hwnd_file(self):
+        try:
+            with open(self.hwnd_file, "rb") as file:
+                return file.read()
+        except FileNotFoundError:
+            return b""
+
+    def main_windows(self):
+        answer, _ = harness.probe("window-of", harness.hex_text(CAPTION))
+        return answer
+
+    def write_ini(self, *lines):
+        with open(self.folder.exe("Tidewarden.ini"), "w", encoding="ascii", newline="") as file:
+            file.write("".join(line + "\r\n" for line in lines))
+
+    def release_line(self, size):
+        return f'"{harness.windows_path(self.scrub)}" {size}'
+
+    def starts(self):
+        return harness.recorded_starts(os.path.dirname(self.scrub))
+
+    def wait_starts(self, count, timeout):
+        """Waits until `count` Scrubwright starts are recorded; returns them all."""
+        harness.wait_until(lambda: len(self.starts()) >= count, timeout)
+        return self.starts()
+
+    def assert_running(self, started, why):
+        self.assertIsNone(started.process.poll(), f"Tidewarden ended {why}")
+
+    def read_status(self, expected_mb=None, timeout=8.0):
+        """The tooltip text once it is a status line (with `expected_mb` as its free-memory
+        figure, if given), or the last text seen when time is up."""
+        seen = []
+
+        def status():
+            seen.append(harness.read_tooltip())
+            match = STATUS.fullmatch(seen[-1] or "")
+            return match and (expected_mb is None or int(match.group(3)) == expected_mb)
+
+        harness.wait_until(status, timeout, interval=0.5)
+        return seen[-1]
+
+    def assert_figure(self, text, expected_mb):
+        match = STATUS.fullmatch(text or "")
+        self.assertTrue(match, f"tooltip {text!r} is not a status line")
+        self.assertEqual(int(match.group(3)), expected_mb, text)
+        return match
+
+    def wait_icon(self, slot=0, present=True, timeout=5.0, name=None):
+        return harness.wait_until(
+            lambda: harness.tray_slot_has_icon(slot, name) == present, timeout, interval=0.2)
+
+
+class StartUpTest(TidewardenCase):
+    def test_hwnd_file_holds_the_hidden_main_window(self):
+        self.start_normal()
+        windows = self.main_windows()
+        self.assertEqual(len(windows), 1, windows)
+        window = windows[0]
+        self.assertEqual(window["class"], MAIN_CLASS)
+        self.assertFalse(window["visible"])
+        # The number as printed with a blank for the sign and one after, then CR LF.
+        self.assertEqual(self.read_hwnd_file(), f" {window['hwnd']} \r\n".encode("ascii"))
+
+    def test_second_copy_ends_at_once_leaving_the_first_alone(self):
+        first = self.start_normal()
+        self.assertTrue(self.wait_icon(0), "the first copy shows no tray icon")
+        before = self.main_windows()
+        sentinel = b"sentinel\r\n"
+        with open(self.hwnd_file, "wb") as file:
+            file.write(sentinel)
+        began = time.monotonic()
+        second = harness.run(self.exe, [], timeout=20)
+        self.assertEqual(second.status, 0)
+        self.assertLess(time.monotonic() - began, 20)
+        self.assertEqual(self.read_hwnd_file(), sentinel)
+        self.assertEqual(self.main_windows(), before)
+        self.assert_running(first, "when a second copy started")
+        self.assertTrue(harness.tray_slot_has_icon(0))
+        self.assertFalse(harness.tray_slot_has_icon(1), "a second tray icon appeared")
+
+
+class OneShotTest(TidewardenCase):
+    def test_target_zero_ends_after_the_first_tick_without_icon(self):
+        # "abc" has no leading number: target 0, reached at once, but only checked on a tick.
+        began = time.monotonic()
+        started = self.start("abc")
+        time.sleep(TICK / 2)
+        self.assert_running(started, "before its first tick")
+        self.assertFalse(harness.tray_slot_has_icon(0, "tidewarden-one-shot"),
+                         "a one-shot run shows a tray icon")
+        self.assertFalse(os.path.exists(self.hwnd_file), "a one-shot run wrote hwnd.tmp")
+        done = started.wait(30)
+        self.assertEqual(done.status, 0)
+        self.assertGreaterEqual(time.monotonic() - began, TICK - 0.5)
+        self.assertFalse(os.path.exists(self.hwnd_file))
+        self.assertEqual(self.starts(), [])
+
+    def test_releases_each_tick_until_the_target_is_free(self):
+        harness.need_fake_memory()
+        harness.set_available_mb(100)
+        started = self.start("300")
+        self.assertEqual(self.wait_starts(1, STARTUP + TICK), [self.release_line(101)])
+        harness.set_available_mb(300)
+        done = started.wait(TICK + STARTUP)
+        self.assertEqual(done.status, 0)
+        time.sleep(1)
+        self.assertEqual(self.starts(), [self.release_line(101)])
+        self.assertFalse(os.path.exists(self.hwnd_file))
+
+
+class ReleaseTest(TidewardenCase):
+    def setUp(self):
+        super().setUp()
+        harness.need_fake_memory()
+
+    def test_low_memory_releases_every_tick_one_more_each_time(self):
+        harness.set_available_mb(300)
+        self.start_normal()
+        self.assertEqual(self.wait_starts(1, STARTUP + TICK), [self.release_line(301)])
+        self.assertEqual(self.wait_starts(2, TICK + STARTUP),
+                         [self.release_line(301), self.release_line(302)])
+        # One tick apart.
+        (first, _), (second, _) = harness.recorded_starts(os.path.dirname(self.scrub),
+                                                          with_times=True)
+        self.assertAlmostEqual(second - first, TICK, delta=1.5)
+
+    def test_big_releases_go_out_in_chunks_in_order(self):
+        harness.set_available_mb(1000)
+        self.start_normal()
+        expected = [self.release_line(size) for size in (512, 489)]
+        self.assertEqual(self.wait_starts(2, STARTUP + TICK), expected)
+        # The next tick frees 1100 + 2 MB.
+        harness.set_available_mb(1100)
+        expected += [self.release_line(size) for size in (512, 512, 78)]
+        self.assertEqual(self.wait_starts(5, TICK + STARTUP), expected)
+
+    def test_plenty_of_memory_releases_nothing(self):
+        harness.set_available_mb(round(self.total * 0.8))
+        started = self.start_normal()
+        time.sleep(2 * TICK + 2)
+        self.assertEqual(self.starts(), [])
+        self.assert_running(started, "while idle")
+        # Ticks went by: low memory now releases, and the count of earlier releases is 0.
+        harness.set_available_mb(300)
+        self.assertEqual(self.wait_starts(1, TICK + STARTUP), [self.release_line(301)])
+
+    def test_threshold_from_the_ini_file(self):
+        cases = [
+            # (line, available share of the total, releases on the first tick)
+            ("CREANSIZE=90", 0.40, True),
+            ("CREANSIZE=10", 0.20, False),
+        ]
+        for line, share, releases in cases:
+            with self.subTest(line=line, share=share):
+                self.new_folder()
+                self.write_ini(line)
+                available = round(self.total * share)
+                harness.set_available_mb(available)
+                started = self.start_normal()
+                try:
+                    if releases:
+                        self.assertTrue(self.wait_starts(1, STARTUP + TICK),
+                                        "no release on the first tick")
+                        # Above any threshold: the next ticks release nothing more.
+                        harness.set_available_mb(round(self.total * 0.95))
+                        expected = [self.release_line(size) for size in chunks(available + 1)]
+                        self.wait_starts(len(expected), 30)
+                        time.sleep(1)
+                        self.assertEqual(self.starts(), expected)
+                    else:
+                        time.sleep(STARTUP / 2 + TICK)
+                        self.assertEqual(self.starts(), [])
+                        harness.set_available_mb(300)
+                        self.assertEqual(self.wait_starts(1, TICK + STARTUP),
+                                         [self.release_line(301)])
+                finally:
+                    self.stop(started)
+
+    def test_missing_scrubwright_is_no_trouble(self):
+        shutil.rmtree(os.path.dirname(self.scrub))
+        harness.set_available_mb(300)
+        started = self.start_normal()
+        pid = self.main_windows()[0]["pid"]
+        self.assert_figure(self.read_status(300), 300)
+        time.sleep(2 * TICK + 1)
+        self.assert_running(started, "when Scrubwright was missing")
+        answer, _ = harness.probe("windows")
+        shown = [w for w in answer if w["pid"] == pid and w["visible"]]
+        self.assertEqual(shown, [], "Tidewarden shows a window")
+        # Still refreshing.
+        harness.set_available_mb(350)
+        self.assert_figure(self.read_status(350), 350)
+        self.assert_running(started, "when Scrubwright was missing")
+
+
+class TooltipTest(TidewardenCase):
+    def test_status_line_shows_time_and_free_memory(self):
+        self.start_normal()
+        text = self.read_status()
+        now = time.localtime()
+        match = STATUS.fullmatch(text or "")
+        self.assertTrue(match, f"tooltip {text!r} is not a status line")
+        minutes = int(match.group(1)) * 60 + int(match.group(2))
+        self.assertIn((now.tm_hour * 60 + now.tm_min - minutes) % (24 * 60), (0, 1), text)
+        _, available = harness.memory_status()
+        # Without a fake the real figure moves a little between the two readings.
+        slack = 0 if harness.FAKE_MEMINFO else 256
+        self.assertLessEqual(abs(int(match.group(3)) - available / (1024 * 1024)), slack + 0.5)
+        self.assertIsNone(match.group(4), "a resource figure without rsrc32.dll")
+
+    def test_free_memory_rounds_half_to_even(self):
+        harness.need_fake_memory()
+        self.start_normal()
+        cases = [
+            # (available kB, figure shown); one 4 kB page is the least step Wine shows
+            (1000 * 1024 + 512, 1000),      # 1000.5 MB: to the even neighbour
+            (1001 * 1024 + 512, 1002),      # 1001.5 MB: likewise
+            (1000 * 1024 + 516, 1001),      # a page more than a half
+            (1001 * 1024 + 508, 1001),      # a page less than a half
+            (2047 * 1024 + 1020, 2048),
+        ]
+        for kb, shown in cases:
+            with self.subTest(kb=kb):
+                harness.set_available_kb(kb)
+                self.assert_figure(self.read_status(shown), shown)
+
+    def test_resource_figure_only_with_the_meter_dll(self):
+        meter = os.path.join(os.environ.get("WINEPREFIX", ""), "drive_c", "windows", "system",
+                             "rsrc32.dll")
+        self.assertFalse(os.path.exists(meter), "rsrc32.dll left in the prefix")
+        for installed in (False, True):
+            with self.subTest(installed=installed):
+                if installed:
+                    os.makedirs(os.path.dirname(meter), exist_ok=True)
+                    shutil.copyfile(os.path.join(harness.E2E_BIN, "rsrc32.dll"), meter)
+                    self.addCleanup(os.remove, meter)
+                self.new_folder()
+                started = self.start_normal()
+                try:
+                    text = self.read_status()
+                finally:
+                    self.stop(started)
+                match = STATUS.fullmatch(text or "")
+                self.assertTrue(match, f"tooltip {text!r} is not a status line")
+                if installed:
+                    self.assertTrue(text.endswith("MB≫  リソース ≪72%≫"), text)
+                else:
+                    self.assertNotIn("リソース", text)
+
+
+class TrayIconTest(TidewardenCase):
+    def test_exit_from_the_menu_removes_the_icon_and_ends(self):
+        started = self.start_normal()
+        self.assertTrue(self.wait_icon(0, name="tidewarden-tray-icon"), "no tray icon")
+        self.assertFalse(harness.tray_slot_has_icon(1), "more than one tray icon")
+        self.assertTrue(harness.click_slot(0, "right"))
+        # The exit item is the last one: from no selection Up goes to it.
+        self.assertTrue(harness.menu_keys("up", "return"), "no popup menu on a right click")
+        done = started.wait(15)
+        self.assertEqual(done.status, 0)
+        self.assertFalse(harness.tray_slot_has_icon(0, "tidewarden-after-exit"),
+                         "the icon stayed after the exit item")
+        self.assertEqual(self.main_windows(), [])
+
+    def test_left_click_opens_a_menu_that_escape_closes(self):
+        started = self.start_normal()
+        self.assertTrue(self.wait_icon(0), "no tray icon")
+        self.assertTrue(harness.click_slot(0, "left"))
+        self.assertTrue(harness.menu_keys("escape"), "no popup menu on a left click")
+        time.sleep(1)
+        self.assert_running(started, "after a left click and Escape")
+        self.assertTrue(harness.tray_slot_has_icon(0))
+
+    def test_taskbar_created_keeps_one_working_icon(self):
+        started = self.start_normal()
+        self.assertTrue(self.wait_icon(0), "no tray icon")
+        before = self.main_windows()
+        answer, _ = harness.probe("broadcast-taskbarcreated")
+        self.assertTrue(answer and answer["posted"])
+        time.sleep(2)
+        self.assert_running(started, "on TaskbarCreated")
+        self.assertEqual(self.main_windows(), before)
+        self.assertTrue(harness.tray_slot_has_icon(0, "tidewarden-after-taskbarcreated"))
+        self.assertFalse(harness.tray_slot_has_icon(1), "a second tray icon appeared")
+        self.assertTrue(harness.click_slot(0, "right"))
+        self.assertTrue(harness.menu_keys("up", "return"), "no popup menu on a right click")
+        self.assertEqual(started.wait(15).status, 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
