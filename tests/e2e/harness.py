@@ -335,3 +335,44 @@ class WineTestCase(unittest.TestCase):
     def setUp(self):
         self.folder = ProgramFolder()
         self.addCleanup(self.folder.remove)
+
+
+# --- Popup menus: menuprobe.exe reads them through menuhook.dll inside the menu's thread -------
+
+def menuprobe(*args, timeout=30):
+    """Runs menuprobe.exe and returns its JSON answer and exit code."""
+    done = run(os.path.join(E2E_BIN, "menuprobe.exe"), list(args), timeout=timeout)
+    lines = done.stdout.strip().splitlines()
+    return (json.loads(lines[-1]) if lines else None), done.status
+
+
+def read_menus(timeout_ms=10000):
+    """The shown popup menus, outermost first, each {"level", "rect": [l, t, r, b], "items"};
+    None when no menu shows within the time."""
+    answer, _ = menuprobe("read", str(timeout_ms), timeout=timeout_ms / 1000 + 30)
+    return answer["menus"] if answer and answer.get("found") else None
+
+
+def read_menu(timeout_ms=10000):
+    """The items of the outermost shown popup menu, or None."""
+    menus = read_menus(timeout_ms)
+    return menus[0]["items"] if menus else None
+
+
+def captions(items):
+    """Item captions in order, a separator as "-"."""
+    return ["-" if item["separator"] else item["caption"] for item in items]
+
+
+def menu_item(items, caption):
+    """The item with exactly that caption among `items` (not their submenus), or None."""
+    return next((item for item in items
+                 if not item["separator"] and item["caption"] == caption), None)
+
+
+def choose_menu_item(caption, timeout_ms=10000):
+    """Chooses the item with that caption in the innermost open popup menu; True when it was
+    chosen and the menu closed (or, for an item with a submenu, the submenu opened)."""
+    answer, status = menuprobe("choose", hex_text(caption), str(timeout_ms),
+                               timeout=timeout_ms / 1000 + 30)
+    return status == 0 and bool(answer and answer.get("chosen"))

@@ -1,0 +1,183 @@
+// menuhook.dll: loaded by menuprobe's hook into the thread that shows a popup menu, where the
+// menu's items can be read (see menuhook.h). On menuprobe's message it writes every shown popup
+// menu of this thread as one line of JSON:
+//   {"pid":P,"tid":T,"menus":[{"hwnd":H,"level":0,"rect":[L,T,R,B],"items":[ITEM...]}...]}
+// menus are ordered from the outermost (level 0) inwards; an open submenu has the level of
+// its parent plus one. Each ITEM is
+//   {"pos":0,"id":N,"caption":"...","separator":false,"checked":false,"radio":false,
+//    "disabled":false,"grayed":false,"default":false,"highlighted":false,"ownerdraw":false,
+//    "bitmap":false,"submenu":null | [ITEM...]}
+// caption is the item's text as stored, "&" and "\t" included. A submenu's items are read
+// from its handle whether or not it is open.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "menuhook.h"
+
+#define TW_STRINGIFY2(x) #x
+#define TW_STRINGIFY(x) TW_STRINGIFY2(x)
+
+// The assembler name is pinned so that menuhook.def exports the same plain name on i686,
+// where stdcall would decorate it, and on x86_64.
+extern "C" LRESULT CALLBACK MenuHookProc(int code, WPARAM wParam, LPARAM lParam) __asm__(
+    TW_STRINGIFY(__USER_LABEL_PREFIX__) "MenuHookProc");
+
+namespace {
+
+// Deeper nesting than this is taken for a menu that contains itself.
+constexpr int kMaxDepth = 8;
+
+std::string Flag(const char* name, bool value) {
+  return std::string(",\"") + name + "\":" + (value ? "true" : "false");
+}
+
+std::string ItemsJson(HMENU menu, int depth);
+
+std::string ItemJson(HMENU menu, int pos, int depth) {
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+  std::wstring caption;
+  if (GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &info) && info.cch > 0) {
+    caption.assign(info.cch + 1, L'\0');
+    info.dwTypeData = caption.data();
+    ++info.cch;
+    if (GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &info)) {
+      caption.resize(info.cch);
+    } else {
+      caption.clear();
+    }
+  }
+  char head[64];
+  std::snprintf(head, sizeof head, "{\"pos\":%d,\"id\":%u", pos, info.wID);
+  std::string out = head;
+  out += ",\"caption\":" + menuhook::Json(caption);
+  out += Flag("separator", (info.fType & MFT_SEPARATOR) != 0);
+  out += Flag("checked", (info.fState & MFS_CHECKED) != 0);
+  out += Flag("radio", (info.fType & MFT_RADIOCHECK) != 0);
+  out += Flag("disabled", (info.fState & (MF_GRAYED | MF_DISABLED)) != 0);
+  out += Flag("grayed", (info.fState & MF_GRAYED) != 0);
+  out += Flag("default", (info.fState & MFS_DEFAULT) != 0);
+  out += Flag("highlighted", (info.fState & MFS_HILITE) != 0);
+  out += Flag("ownerdraw", (info.fType & MFT_OWNERDRAW) != 0);
+  out += Flag("bitmap", (info.fType & MFT_BITMAP) != 0);
+  out += ",\"submenu\":";
+  if (info.hSubMenu != nullptr && depth < kMaxDepth) {
+    out += ItemsJson(info.hSubMenu, depth + 1);
+  } else {
+    out += "null";
+  }
+  return out + "}";
+}
+
+std::string ItemsJson(HMENU menu, int depth) {
+  std::string out = "[";
+  const int count = GetMenuItemCount(menu);
+  for (int pos = 0; pos < count; ++pos) {
+    if (pos > 0) out += ',';
+    out += ItemJson(menu, pos, depth);
+  }
+  return out + "]";
+}
+
+struct Popup {
+  HWND window;
+  HMENU menu;
+  int level;
+};
+
+BOOL CALLBACK CollectPopup(HWND window, LPARAM list) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (lstrcmpW(name, L"#32768") == 0 && IsWindowVisible(window) &&
+      GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+    const auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+    if (menu != nullptr) reinterpret_cast<std::vector<Popup>*>(list)->push_back({window, menu, 0});
+  }
+  return TRUE;
+}
+
+bool HasSubmenu(HMENU menu, HMENU submenu) {
+  const int count = GetMenuItemCount(menu);
+  for (int pos = 0; pos < count; ++pos) {
+    if (GetSubMenu(menu, pos) == submenu) return true;
+  }
+  return false;
+}
+
+// A shown popup whose menu is a submenu of another shown popup's menu is one level deeper.
+void AssignLevels(std::vector<Popup>& popups) {
+  for (int round = 0; round < kMaxDepth; ++round) {
+    bool changed = false;
+    for (Popup& child : popups) {
+      for (const Popup& parent : popups) {
+        if (&parent != &child && HasSubmenu(parent.menu, child.menu) &&
+            child.level != parent.level + 1) {
+          child.level = parent.level + 1;
+          changed = true;
+        }
+      }
+    }
+    if (!changed) break;
+  }
+  std::stable_sort(popups.begin(), popups.end(),
+                   [](const Popup& a, const Popup& b) { return a.level < b.level; });
+}
+
+std::string Answer() {
+  std::vector<Popup> popups;
+  EnumWindows(CollectPopup, reinterpret_cast<LPARAM>(&popups));
+  AssignLevels(popups);
+  char head[96];
+  std::snprintf(head, sizeof head, "{\"pid\":%lu,\"tid\":%lu,\"menus\":[", GetCurrentProcessId(),
+                GetCurrentThreadId());
+  std::string out = head;
+  for (size_t i = 0; i < popups.size(); ++i) {
+    RECT rect{};
+    GetWindowRect(popups[i].window, &rect);
+    char popup[160];
+    std::snprintf(popup, sizeof popup, "%s{\"hwnd\":%llu,\"level\":%d,\"rect\":[%ld,%ld,%ld,%ld]",
+                  i > 0 ? "," : "",
+                  static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(popups[i].window)),
+                  popups[i].level, rect.left, rect.top, rect.right, rect.bottom);
+    out += popup;
+    out += ",\"items\":" + ItemsJson(popups[i].menu, 0) + "}";
+  }
+  return out + "]}";
+}
+
+void Reply(WPARAM probePid, LPARAM sequence) {
+  HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE,
+                                    menuhook::MappingName(probePid, sequence).c_str());
+  if (mapping == nullptr) return;
+  void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, menuhook::kMappingSize);
+  if (view != nullptr) {
+    const std::string json = Answer();
+    auto* header = static_cast<menuhook::Header*>(view);
+    if (json.size() <= menuhook::kMappingSize - sizeof(menuhook::Header)) {
+      CopyMemory(header + 1, json.data(), json.size());
+      header->length = static_cast<uint32_t>(json.size());
+      header->status = menuhook::kAnswered;
+    } else {
+      header->length = 0;
+      header->status = menuhook::kTooLarge;
+    }
+    FlushViewOfFile(view, 0);
+    UnmapViewOfFile(view);
+  }
+  CloseHandle(mapping);
+}
+
+}  // namespace
+
+extern "C" LRESULT CALLBACK MenuHookProc(int code, WPARAM wParam, LPARAM lParam) {
+  static const UINT probeMessage = RegisterWindowMessageW(menuhook::kMenuProbeMessage);
+  if (code == HC_ACTION && lParam != 0) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (probeMessage != 0 && sent->message == probeMessage) Reply(sent->wParam, sent->lParam);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
