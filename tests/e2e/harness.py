@@ -49,8 +49,8 @@ class ProgramFolder:
 class Started:
     """A program started under Wine; wait() reaps it and reports its resource use."""
 
-    def __init__(self, exe, args, trace=False):
-        env = dict(os.environ)
+    def __init__(self, exe, args, trace=False, env=None):
+        env = dict(os.environ, **(env or {}))
         if trace:
             # Wine's own trace of the memory calls: what the program asked the system for.
             env["WINEDEBUG"] = "-all,trace+virtual"
@@ -222,13 +222,20 @@ SLOT = 20
 AWAY = (512, 300)   # an empty part of the desktop
 
 
-def slot_rect(slot=0):
-    return SCREEN_W - SLOT * (slot + 1), SCREEN_H - SLOT, SLOT, SLOT
+def slot_rect(slot=0, screen=(SCREEN_W, SCREEN_H)):
+    width, height = screen
+    return width - SLOT * (slot + 1), height - SLOT, SLOT, SLOT
 
 
-def slot_center(slot=0):
-    x, y, w, h = slot_rect(slot)
+def slot_center(slot=0, screen=(SCREEN_W, SCREEN_H)):
+    x, y, w, h = slot_rect(slot, screen)
     return x + w // 2, y + h // 2
+
+
+def screen_size():
+    """The screen's size as programs see it: (width, height)."""
+    answer, _ = probe("screen")
+    return answer["width"], answer["height"]
 
 
 def move_pointer(*points):
@@ -243,8 +250,8 @@ def sweep_tray(slots=8):
     move_pointer(*[slot_center(i) for i in range(slots)], AWAY)
 
 
-def click_slot(slot=0, button="right"):
-    x, y = slot_center(slot)
+def click_slot(slot=0, button="right", screen=(SCREEN_W, SCREEN_H)):
+    x, y = slot_center(slot, screen)
     answer, _ = probe("click", str(x), str(y), button)
     return bool(answer and answer.get("clicked"))
 

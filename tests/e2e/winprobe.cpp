@@ -20,6 +20,8 @@
 //   winprobe broadcast-taskbarcreated          tell every top-level window the taskbar was
 //                                              (re)created, as Explorer does after a restart
 //   winprobe memory                            physical memory as programs see it
+//   winprobe screen                            screen size and pointer position
+//   winprobe display-mode W H BITS             switch the display (and store it)
 #include <windows.h>
 
 #include <cstdio>
@@ -359,6 +361,29 @@ int BroadcastTaskbarCreated() {
   return posted ? 0 : 1;
 }
 
+int Screen() {
+  POINT at{};
+  const bool known = GetCursorPos(&at) != FALSE;
+  std::printf("{\"width\":%d,\"height\":%d,\"pointer\":%s}\n", GetSystemMetrics(SM_CXSCREEN),
+              GetSystemMetrics(SM_CYSCREEN),
+              known ? ("[" + std::to_string(at.x) + "," + std::to_string(at.y) + "]").c_str()
+                    : "null");
+  return 0;
+}
+
+// Puts the display back where a test changed it, whatever the program under test did.
+int SetDisplayMode(int width, int height, int bits) {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmBitsPerPel = static_cast<DWORD>(bits);
+  const LONG result = ChangeDisplaySettingsW(&mode, CDS_UPDATEREGISTRY);
+  std::printf("{\"result\":%ld}\n", result);
+  return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+}
+
 int Memory() {
   MEMORYSTATUSEX status{};
   status.dwLength = sizeof status;
@@ -414,6 +439,10 @@ int wmain(int argc, wchar_t** argv) {
     return BroadcastTaskbarCreated();
   }
   if (args.size() == 1 && args[0] == L"memory") return Memory();
+  if (args.size() == 1 && args[0] == L"screen") return Screen();
+  if (args.size() == 4 && args[0] == L"display-mode") {
+    return SetDisplayMode(intAt(1), intAt(2), intAt(3));
+  }
   std::fprintf(stderr,
                "usage: winprobe windows | msgbox HEXTITLE [MS] [press] | absent HEXTITLE [MS] |"
                " run HEXEXE HEXCMDLINE [MS] | window-of HEXTITLE | move X Y [X Y]... |"
