@@ -22,6 +22,9 @@ preset=win$TW_WINE_BITS
 export TW_KEEPER_EXE=$root/build/$preset/e2e/keeper.exe
 trap winenv_stop EXIT
 winenv_start "$root/build/bench-$preset" "$root/build/wine-cache"
+export TW_DIST=$root/dist/$preset/Tidewarden TW_E2E_BIN=$root/build/$preset/e2e
+echo "== Tidewarden under ${TW_WINE_BITS}-bit Wine ($preset build)"
+python3 benchmarks/tray_bench.py "${TW_BENCH_IDLE_SECONDS:-300}"
 echo "== Scrubwright under ${TW_WINE_BITS}-bit Wine ($preset build)"
 python3 benchmarks/scrubwright_fill.py "$root/dist/$preset/Tidewarden/Scrubwright/Scrubwright.exe" \
   "$root/build/host/benchmarks/first_touch" 5

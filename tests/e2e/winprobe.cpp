@@ -22,7 +22,11 @@
 //   winprobe memory                            physical memory as programs see it
 //   winprobe screen                            screen size and pointer position
 //   winprobe display-mode W H BITS             switch the display (and store it)
+//   winprobe procstats PID                     CPU time, private bytes, handles, GDI objects
+//   winprobe menu-latency X Y left|right       click and time until a popup menu shows
 #include <windows.h>
+// after windows.h
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -384,6 +388,68 @@ int SetDisplayMode(int width, int height, int bits) {
   return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
 }
 
+// What a process costs the system now: CPU time, private bytes, handles, GDI and USER objects.
+int ProcessStats(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (process == nullptr) {
+    std::printf("{\"found\":false,\"error\":%lu}\n", GetLastError());
+    return 1;
+  }
+  FILETIME created{}, exited{}, kernel{}, user{};
+  GetProcessTimes(process, &created, &exited, &kernel, &user);
+  const auto seconds = [](const FILETIME& time) {
+    return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) |
+                               time.dwLowDateTime) / 1e7;
+  };
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                       sizeof memory);
+  DWORD handles = 0;
+  GetProcessHandleCount(process, &handles);
+  std::printf("{\"found\":true,\"cpu_seconds\":%.3f,\"private_bytes\":%llu,"
+              "\"working_set\":%llu,\"handles\":%lu,\"gdi\":%lu,\"user\":%lu}\n",
+              seconds(kernel) + seconds(user),
+              static_cast<unsigned long long>(memory.PrivateUsage),
+              static_cast<unsigned long long>(memory.WorkingSetSize), handles,
+              GetGuiResources(process, GR_GDIOBJECTS), GetGuiResources(process, GR_USEROBJECTS));
+  CloseHandle(process);
+  return 0;
+}
+
+// Presses a button and times from its release until a popup menu is on screen (the tray
+// program opens its menu on the release).
+int MenuLatency(int x, int y, const std::wstring& button) {
+  const bool left = button == L"left";
+  if (!MovePointer(x, y)) {
+    std::printf("{\"shown\":false,\"error\":\"move\"}\n");
+    return 1;
+  }
+  INPUT press = MouseInput(left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN);
+  INPUT release = MouseInput(left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP);
+  SendInput(1, &press, sizeof press);
+  Sleep(60);
+  LARGE_INTEGER frequency{}, start{}, now{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  SendInput(1, &release, sizeof release);
+  for (;;) {
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    QueryPerformanceCounter(&now);
+    const double ms = static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
+                      static_cast<double>(frequency.QuadPart);
+    if (popup != nullptr && IsWindowVisible(popup)) {
+      std::printf("{\"shown\":true,\"ms\":%.1f}\n", ms);
+      return 0;
+    }
+    if (ms > 10000) {
+      std::printf("{\"shown\":false}\n");
+      return 1;
+    }
+    Sleep(1);
+  }
+}
+
 int Memory() {
   MEMORYSTATUSEX status{};
   status.dwLength = sizeof status;
@@ -440,6 +506,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (args.size() == 1 && args[0] == L"memory") return Memory();
   if (args.size() == 1 && args[0] == L"screen") return Screen();
+  if (args.size() == 2 && args[0] == L"procstats") return ProcessStats(static_cast<DWORD>(intAt(1)));
+  if (args.size() == 4 && args[0] == L"menu-latency") {
+    return MenuLatency(intAt(1), intAt(2), args[3]);
+  }
   if (args.size() == 4 && args[0] == L"display-mode") {
     return SetDisplayMode(intAt(1), intAt(2), intAt(3));
   }
