@@ -123,6 +123,40 @@ class TidewardenCase(harness.WineTestCase):
 
 
 class StartUpTest(TidewardenCase):
+    def test_odd_settings_files_fall_back_to_defaults(self):
+        harness.need_fake_memory()
+        # CREANSIZE=1 puts the threshold at 1 %: with 300 MB free of the real total nothing is
+        # released when the line is read, while the default 25 % releases at the first tick.
+        garbage = bytes((i * 7919 + 13) % 256 for i in range(65536)).replace(b"CREANSIZE", b"")
+        cases = [
+            ("byte-order mark", b"\xef\xbb\xbfCREANSIZE=1\r\n", False),
+            ("no line end", b"CREANSIZE=1", False),
+            ("50 MB line first", b"x" * (50 * 1024 * 1024) + b"\r\nCREANSIZE=1\r\n", False),
+            ("binary", garbage, True),
+            ("empty", b"", True),
+            ("a folder", None, True),
+        ]
+        harness.set_available_mb(300)
+        self.assertLess(300 / self.total, 0.25)
+        self.assertGreater(300 / self.total, 0.01)
+        for name, content, releases in cases:
+            with self.subTest(name):
+                self.new_folder()
+                ini = self.folder.exe("Tidewarden.ini")
+                if content is None:
+                    os.mkdir(ini)
+                else:
+                    with open(ini, "wb") as file:
+                        file.write(content)
+                started = self.start_normal()
+                try:
+                    time.sleep(TICK + 2)
+                    self.assert_running(started, f"with a settings file that is {name}")
+                    expected = [self.release_line(301)] if releases else []
+                    self.assertEqual(self.wait_starts(len(expected), STARTUP)[:1], expected)
+                finally:
+                    self.stop(started)
+
     def test_hwnd_file_holds_the_hidden_main_window(self):
         self.start_normal()
         windows = self.main_windows()
