@@ -19,7 +19,8 @@ MainForm::MainForm(const Ports& ports)
       memory_(ports.memory),
       release_(state_, memory_, ports.launcher, ports.timers, ports.lifetime),
       volume_(ports.waveOut, ports.masterVolume),
-      displayModes_(ports.display, ports.boxes, menu_, state_) {}
+      displayModes_(ports.display, ports.boxes, menu_, state_),
+      monitor_(state_, ports.files, ports.processes, ports.boxes, menu_) {}
 
 void MainForm::Form_Load() {
   ports_.process.SetPriorityClass(platform::PriorityClass::Idle);
@@ -45,6 +46,8 @@ void MainForm::Form_Load() {
     return;
   }
   AddTrayIcon();
+  monitor_.LoadMonitorSwitch();
+  monitor_.LoadWatchList();
   ports_.files.WriteText(state_.AppPath + u"hwnd.tmp",
                          HwndFileText(ports_.lifetime.MainWindowHandle()));
 }
@@ -56,7 +59,10 @@ void MainForm::Form_Unload() {
 
 void MainForm::mnuEnd_Click() { Form_Unload(); }
 
-void MainForm::Timer1_Timer() { release_.OnTimer1(); }
+void MainForm::Timer1_Timer() {
+  if (state_.MonitorOn == 1 && state_.PriorityWindowOpen == 0) monitor_.EnforcePriorities();
+  release_.OnTimer1();
+}
 
 void MainForm::Timer2_Timer() {
   if (!iconWanted_) return;  // one-shot mode has no icon to refresh
@@ -171,6 +177,15 @@ void MainForm::RunCommand(std::optional<int> commandId) {
       break;
     case Item::defrag:
       release_.defrag_Click();
+      break;
+    case Item::Settingmnu31:
+      ports_.priorityWindows.ShowPriorityWindow();
+      break;
+    case Item::Settingmnu32:
+      monitor_.Settingmnu32_Click();
+      break;
+    case Item::Settingmnu33:
+      monitor_.Settingmnu33_Click();
       break;
     case Item::mnuEnd:
       mnuEnd_Click();

@@ -13,12 +13,15 @@
 #include "platform/own_process.h"
 #include "platform/popup_menu.h"
 #include "platform/process_launcher.h"
+#include "platform/processes.h"
 #include "platform/resource_meter.h"
 #include "platform/session.h"
 #include "platform/timers.h"
 #include "platform/tray_icon.h"
 #include "platform/wave_out.h"
 #include "tidewarden/display/display_modes.h"
+#include "tidewarden/monitor/priority_window.h"
+#include "tidewarden/monitor/process_monitor.h"
 #include "tidewarden/release/release_policy.h"
 #include "tidewarden/startup/memory_figures.h"
 #include "tidewarden/startup/program_state.h"
@@ -45,6 +48,8 @@ struct Ports {
   platform::WaveOut& waveOut;
   platform::MasterVolume& masterVolume;
   platform::Display& display;
+  platform::Processes& processes;
+  PriorityWindowHost& priorityWindows;
 };
 
 // The hidden main window: every action of the tray program starts from one of its events.
@@ -65,6 +70,8 @@ class MainForm {
 
   const ProgramState& State() const { return state_; }
   const MenuTree& Menu() const { return menu_; }
+  ProcessMonitor& Monitor() { return monitor_; }
+  ProgramState& MutableState() { return state_; }
 
  private:
   void AddTrayIcon();
@@ -87,6 +94,7 @@ class MainForm {
   ReleasePolicy release_;
   VolumeDevice volume_;
   DisplayModes displayModes_;
+  ProcessMonitor monitor_;
   bool iconWanted_ = false;
   bool iconShown_ = false;
   std::u16string tooltip_;

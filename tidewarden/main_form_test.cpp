@@ -14,6 +14,7 @@
 #include "platform/fake/fake_memory_status.h"
 #include "platform/fake/fake_own_process.h"
 #include "platform/fake/fake_popup_menus.h"
+#include "platform/fake/fake_processes.h"
 #include "platform/fake/fake_process_launcher.h"
 #include "platform/fake/fake_resource_meter.h"
 #include "platform/fake/fake_session.h"
@@ -42,8 +43,13 @@ struct MainFormTest : ::testing::Test {
   platform::fake::FakeWaveOut waveOut{log};
   platform::fake::FakeMasterVolume master;
   platform::fake::FakeDisplay display;
+  platform::fake::FakeProcesses processes{log};
+  struct FakeWindowHost : PriorityWindowHost {
+    void ShowPriorityWindow() override { ++shown; }
+    int shown = 0;
+  } windowHost;
   MainForm form{Ports{clock, files, memory, meter, launcher, tray, timers, session, lifetime,
-                      process, popups, boxes, waveOut, master, display}};
+                      process, popups, boxes, waveOut, master, display, processes, windowHost}};
 
   const std::u16string app = u"C:\\Tools\\Tidewarden\\";
   const std::u16string hwndFile = app + u"hwnd.tmp";
@@ -92,7 +98,7 @@ TEST_F(MainFormTest, AnArgumentGivesOneShotMode) {
     life.otherCopyRunning_ = true;  // one-shot copies run beside a normal one
     session.arguments_ = c.arguments;
     MainForm oneShot{Ports{clock, folder, memory, meter, launcher, icon, timers, session, life,
-                           process, popups, boxes, waveOut, master, display}};
+                           process, popups, boxes, waveOut, master, display, processes, windowHost}};
     oneShot.Form_Load();
     EXPECT_EQ(oneShot.State().OneShotMode, -1);
     EXPECT_DOUBLE_EQ(oneShot.State().ReleaseThreshold, c.target);
@@ -128,7 +134,7 @@ TEST_F(MainFormTest, ResourcesPieceOnlyWithTheMeterLibrary) {
   platform::fake::FakeTrayIcon icon{log};
   files.files_[rsrc] = u"";
   MainForm withMeter{Ports{clock, files, memory, meter, launcher, icon, timers, session,
-                           lifetime, process, popups, boxes, waveOut, master, display}};
+                           lifetime, process, popups, boxes, waveOut, master, display, processes, windowHost}};
   withMeter.Form_Load();
   EXPECT_EQ(withMeter.State().ResourcesAvailable, 1);
   EXPECT_EQ(icon.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫  リソース ≪72%≫");
@@ -374,6 +380,52 @@ TEST_F(MainFormTest, ResolutionSubmenuIsRebuiltAndUsed) {
   form.Picture1_MouseMove(514.0F);
   EXPECT_FALSE(popups.shown_.back()[2].checked);
   EXPECT_TRUE(popups.shown_.back()[3].checked);
+}
+
+}  // namespace
+}  // namespace tidewarden
+
+namespace tidewarden {
+namespace {
+
+TEST_F(MainFormTest, MonitorStartsFromItsFilesAndRunsOnTimer1) {
+  files.files_[app + u"Process2.ini"] = u"ON\r\n";
+  files.files_[app + u"Process.ini"] =
+      u"C:\\APP\\A.EXE" + std::u16string(48, u' ') + u" HIGH\r\n";
+  processes.running_ = {{7, 1, 8, u"C:\\APP\\A.EXE"}};
+  form.Form_Load();
+  EXPECT_EQ(form.State().MonitorOn, 1);
+  form.Timer1_Timer();
+  EXPECT_EQ(processes.classes_[7], platform::PriorityClass::High);
+
+  processes.classes_.clear();
+  form.MutableState().PriorityWindowOpen = 1;  // no pass while the window is open
+  form.Timer1_Timer();
+  EXPECT_TRUE(processes.classes_.empty());
+}
+
+TEST_F(MainFormTest, OneShotModeNeverMonitors) {
+  files.files_[app + u"Process2.ini"] = u"ON\r\n";
+  session.arguments_ = u"300";
+  form.Form_Load();
+  EXPECT_EQ(form.State().MonitorOn, 0);
+  form.Timer1_Timer();
+  EXPECT_EQ(processes.snapshots_, 0);
+}
+
+TEST_F(MainFormTest, MonitorMenuCommands) {
+  form.Form_Load();
+  popups.choose_ = u"監視する";
+  form.Picture1_MouseMove(517.0F);
+  EXPECT_EQ(form.State().MonitorOn, 1);
+  EXPECT_EQ(files.files_[app + u"Process2.ini"], u"ON\r\n");
+  popups.choose_ = u"監視しない";
+  form.Picture1_MouseMove(517.0F);
+  EXPECT_EQ(form.State().MonitorOn, 0);
+  popups.choose_ = u"プロセス監視/設定の変更";
+  form.Picture1_MouseMove(517.0F);
+  form.Picture1_MouseMove(517.0F);
+  EXPECT_EQ(windowHost.shown, 2);  // the host shows the one window again
 }
 
 }  // namespace

@@ -8,14 +8,26 @@
 
 namespace platform::fake {
 
-// Records every popup and "chooses" the entry whose caption is scripted, if any.
+// Records every popup and "chooses" the entry whose caption is scripted, if any; a caption
+// of the form "submenu/item" looks for the item inside that submenu only.
 class FakePopupMenus : public PopupMenus {
  public:
   std::optional<int> Track(const std::vector<MenuEntry>& entries, PopupAlign align) override {
     shown_.push_back(entries);
     aligns_.push_back(align);
     if (!choose_) return std::nullopt;
-    const MenuEntry* found = Find(entries, *choose_);
+    const size_t slash = choose_->find(u'/');
+    const MenuEntry* found = nullptr;
+    if (slash == std::u16string::npos) {
+      found = Find(entries, *choose_);
+    } else {
+      const std::u16string parent = choose_->substr(0, slash);
+      for (const MenuEntry& entry : entries) {
+        if (entry.submenu && entry.caption == parent) {
+          found = Find(entry.children, choose_->substr(slash + 1));
+        }
+      }
+    }
     return found ? std::optional<int>(found->id) : std::nullopt;
   }
 

@@ -1,0 +1,169 @@
+#include "tidewarden/monitor/priority_window.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_files.h"
+#include "platform/fake/fake_message_boxes.h"
+#include "platform/fake/fake_processes.h"
+#include "tidewarden/monitor/watch_entry.h"
+
+namespace tidewarden {
+namespace {
+
+using platform::PriorityClass;
+
+struct WindowTest : ::testing::Test {
+  platform::fake::CallLog log;
+  platform::fake::FakeFiles files{log};
+  platform::fake::FakeProcesses processes{log};
+  platform::fake::FakeMessageBoxes boxes{log};
+  ProgramState state;
+  MenuTree menu;
+  ProcessMonitor monitor{state, files, processes, boxes, menu};
+  PriorityWindow window{monitor, state, boxes};
+  const std::u16string watchFile = u"C:\\T\\Process.ini";
+
+  void SetUp() override {
+    state.AppPath = u"C:\\T\\";
+    processes.running_ = {{0x10, 2, 8, u"C:\\SYS\\A.EXE"},
+                          {0x11, 5, 13, u"C:\\APP\\EDIT.EXE"},
+                          {0x12, 1, 4, u"C:\\APP\\IDLE.EXE"}};
+  }
+};
+
+TEST_F(WindowTest, OpeningListsProcessesAndTheFileAndSuspendsEnforcement) {
+  files.files_[watchFile] = u"X HIGH\r\n\r\nY\r\n";
+  window.Form_Load();
+  ASSERT_EQ(window.RunningRows().size(), 3u);
+  EXPECT_EQ(window.RunningRows()[1], RunningRow(processes.running_[1]));
+  EXPECT_EQ(window.WatchEntries(), (std::vector<std::u16string>{u"X HIGH", u"Y"}));
+  EXPECT_EQ(state.PriorityWindowOpen, 1);
+  EXPECT_FALSE(window.OptionsEnabled());
+  window.Form_QueryUnload();
+  EXPECT_EQ(state.PriorityWindowOpen, 0);
+}
+
+TEST_F(WindowTest, RefreshRewritesRowsAndTheSelectionFollowsItsText) {
+  window.Form_Load();
+  window.List1_Click(2);
+  const std::u16string selected = window.RunningRows()[2];
+  processes.running_.erase(processes.running_.begin());  // A.EXE ended: rows move up
+  window.Timer1_Timer();
+  ASSERT_EQ(window.RunningRows().size(), 2u);
+  EXPECT_EQ(window.RunningSelection(), 1u);
+  EXPECT_EQ(window.RunningRows()[1], selected);
+
+  processes.running_.pop_back();  // the selected one ends
+  window.Timer1_Timer();
+  EXPECT_EQ(window.RunningRows().size(), 1u);
+  EXPECT_EQ(window.RunningSelection(), std::nullopt);
+
+  processes.snapshotFails_ = true;
+  window.Timer1_Timer();
+  EXPECT_TRUE(window.RunningRows().empty());
+}
+
+TEST_F(WindowTest, AddTakesTheSelectedProcessOnce) {
+  window.Form_Load();
+  window.Command7_Click();  // nothing selected
+  EXPECT_TRUE(window.WatchEntries().empty());
+  window.List1_Click(1);
+  window.Command7_Click();
+  window.Command7_Click();  // already watched
+  ASSERT_EQ(window.WatchEntries().size(), 1u);
+  EXPECT_EQ(window.WatchEntries()[0], FixedWidth(u"C:\\APP\\EDIT.EXE", 60) + u" HIGH      ");
+  EXPECT_EQ(window.WatchSelection(), std::nullopt);  // the new entry is not selected
+
+  window.List2_Click(0);
+  window.Command9_Click();
+  EXPECT_TRUE(window.WatchEntries().empty());
+  window.Command7_Click();  // after deleting it can be added again
+  EXPECT_EQ(window.WatchEntries().size(), 1u);
+}
+
+TEST_F(WindowTest, AddNeverReadsPastTheTable) {
+  window.Form_Load();
+  window.List1_Click(2);
+  processes.running_.resize(1);
+  window.List2_Click(std::nullopt);
+  monitor.TakeProcessSnapshot();  // an option button re-took a shorter table meanwhile
+  window.Command7_Click();
+  EXPECT_TRUE(window.WatchEntries().empty());
+}
+
+TEST_F(WindowTest, SelectingAnEntryEnablesAndSetsTheOptions) {
+  files.files_[watchFile] = FixedWidth(u"C:\\HIGHLAND\\A.EXE", 60) + u" NORMAL\r\n" +
+                            FixedWidth(u"C:\\B.EXE", 60) + u" \r\n";
+  window.Form_Load();
+  window.List2_Click(0);
+  EXPECT_TRUE(window.OptionsEnabled());
+  EXPECT_EQ(window.SelectedOption(), 1);  // HIGH before NORMAL
+  window.List2_Click(1);  // no word: the options keep their state
+  EXPECT_EQ(window.SelectedOption(), 1);
+  window.List2_Click(std::nullopt);
+  EXPECT_TRUE(window.OptionsEnabled());
+}
+
+TEST_F(WindowTest, OptionAppliesAtOnceAndRewritesTheEntry) {
+  processes.running_.push_back({0x13, 1, 13, u"C:\\APP\\EDIT.EXE"});  // a second instance
+  window.Form_Load();
+  window.List1_Click(1);
+  window.Command7_Click();
+  window.List2_Click(0);
+  window.Option1_Click(2);
+  EXPECT_EQ(processes.classes_[0x11], PriorityClass::Normal);
+  EXPECT_EQ(processes.classes_[0x13], PriorityClass::Normal);
+  EXPECT_EQ(window.WatchEntries()[0], FixedWidth(u"C:\\APP\\EDIT.EXE", 60) + u" NORMAL");
+  EXPECT_EQ(window.WatchSelection(), 0u);
+  EXPECT_FALSE(files.files_.count(watchFile));  // only OK writes the file
+}
+
+TEST_F(WindowTest, OptionForAProgramThatIsNotRunningChangesNothing) {
+  files.files_[watchFile] = FixedWidth(u"C:\\GONE.EXE", 60) + u" HIGH\r\n";
+  window.Form_Load();
+  window.List2_Click(0);
+  window.Option1_Click(3);
+  EXPECT_EQ(window.WatchEntries()[0], FixedWidth(u"C:\\GONE.EXE", 60) + u" HIGH");
+  EXPECT_TRUE(processes.classes_.empty());
+}
+
+TEST_F(WindowTest, OkSavesAndMakesTheListLive) {
+  window.Form_Load();
+  window.List1_Click(0);
+  window.Command7_Click();
+  EXPECT_TRUE(window.Command8_Click());
+  EXPECT_EQ(files.files_[watchFile], FixedWidth(u"C:\\SYS\\A.EXE", 60) + u" NORMAL    \r\n");
+  EXPECT_EQ(monitor.LiveWatchList(), window.WatchEntries());
+}
+
+TEST_F(WindowTest, OkWithAnEmptyListWritesOneEmptyLine) {
+  window.Form_Load();
+  EXPECT_TRUE(window.Command8_Click());
+  EXPECT_EQ(files.files_[watchFile], u"\r\n");
+}
+
+TEST_F(WindowTest, FailedSaveIsToldAndKeepsTheEdits) {
+  files.files_[watchFile] = u"OLD\r\n";
+  window.Form_Load();
+  monitor.LoadWatchList();
+  window.List1_Click(0);
+  window.Command7_Click();
+  files.refuseWrites_ = true;
+  EXPECT_FALSE(window.Command8_Click());
+  ASSERT_EQ(boxes.shown_.size(), 1u);
+  EXPECT_EQ(boxes.shown_[0].title, u"Tidewarden ");
+  EXPECT_EQ(window.WatchEntries().size(), 2u);
+  EXPECT_EQ(monitor.LiveWatchList(), (std::vector<std::u16string>{u"OLD"}));
+  EXPECT_EQ(files.files_[watchFile], u"OLD\r\n");
+}
+
+TEST(PriorityWindowLayout, EveryControlFitsTheClientArea) {
+  for (const auto& control : PriorityWindow::Layout()) {
+    EXPECT_LE(control.left + control.width, PriorityWindow::kClientWidth);
+    EXPECT_LE(control.top + control.height, PriorityWindow::kClientHeight);
+  }
+  EXPECT_EQ(PriorityWindow::OptionLayout().size(), 4u);
+}
+
+}  // namespace
+}  // namespace tidewarden

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/message_boxes.h"
+#include "platform/processes.h"
+#include "tidewarden/startup/program_state.h"
+#include "tidewarden/tray/menu_tree.h"
+
+namespace tidewarden {
+
+// Holds chosen programs at chosen priority classes: the switch, the live watch list, the
+// process table and the enforcement pass.
+class ProcessMonitor {
+ public:
+  ProcessMonitor(ProgramState& state, platform::Files& files, platform::Processes& processes,
+                 platform::MessageBoxes& boxes, MenuTree& menu)
+      : state_(state), files_(files), processes_(processes), boxes_(boxes), menu_(menu) {}
+
+  void LoadMonitorSwitch();
+  void LoadWatchList();
+  // Replaces `target` with the entries of Process.ini; a missing file leaves it as it is.
+  void LoadWatchListInto(std::vector<std::u16string>& target);
+  // Writes Process.ini whole; false when it could not be written (the old file stays).
+  bool SaveWatchList(const std::vector<std::u16string>& entries);
+  void Settingmnu32_Click();
+  void Settingmnu33_Click();
+
+  // Replaces the process table with the running processes; their number.
+  std::int16_t TakeProcessSnapshot();
+  void EnforcePriorities();
+
+  const std::vector<platform::ProcessRecord>& ProcessTable() const { return table_; }
+  const std::vector<std::u16string>& LiveWatchList() const { return liveList_; }
+  platform::Processes& Processes() { return processes_; }
+
+ private:
+  std::u16string WatchFile() const { return state_.AppPath + u"Process.ini"; }
+  std::u16string SwitchFile() const { return state_.AppPath + u"Process2.ini"; }
+  void SetMonitor(bool on);
+
+  ProgramState& state_;
+  platform::Files& files_;
+  platform::Processes& processes_;
+  platform::MessageBoxes& boxes_;
+  MenuTree& menu_;
+  std::vector<std::u16string> liveList_;
+  std::vector<platform::ProcessRecord> table_;
+};
+
+}  // namespace tidewarden
