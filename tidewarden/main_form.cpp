@@ -20,7 +20,8 @@ MainForm::MainForm(const Ports& ports)
       release_(state_, memory_, ports.launcher, ports.timers, ports.lifetime),
       volume_(ports.waveOut, ports.masterVolume),
       displayModes_(ports.display, ports.boxes, menu_, state_),
-      monitor_(state_, ports.files, ports.processes, ports.boxes, menu_) {}
+      monitor_(state_, ports.files, ports.processes, ports.boxes, menu_),
+      utilities_(state_, ports.files, ports.launcher, ports.shellWindows, ports.pump) {}
 
 void MainForm::Form_Load() {
   ports_.process.SetPriorityClass(platform::PriorityClass::Idle);
@@ -177,6 +178,18 @@ void MainForm::RunCommand(std::optional<int> commandId) {
       break;
     case Item::defrag:
       release_.defrag_Click();
+      break;
+    case Item::explorerfix:
+      utilities_.explorerfix_Click();
+      break;
+    case Item::volcom:
+      utilities_.volcom_Click();
+      break;
+    case Item::Settingmnu:
+      utilities_.Settingmnu_Click();
+      break;
+    case Item::Settingmnu2:
+      utilities_.Settingmnu2_Click();
       break;
     case Item::Settingmnu31:
       ports_.priorityWindows.ShowPriorityWindow();

@@ -15,6 +15,7 @@
 #include "platform/process_launcher.h"
 #include "platform/processes.h"
 #include "platform/resource_meter.h"
+#include "platform/shell_windows.h"
 #include "platform/session.h"
 #include "platform/timers.h"
 #include "platform/tray_icon.h"
@@ -27,6 +28,7 @@
 #include "tidewarden/startup/program_state.h"
 #include "tidewarden/startup/settings.h"
 #include "tidewarden/tray/menu_tree.h"
+#include "tidewarden/tray/utility_commands.h"
 #include "tidewarden/volume/volume_steps.h"
 
 namespace tidewarden {
@@ -50,6 +52,8 @@ struct Ports {
   platform::Display& display;
   platform::Processes& processes;
   PriorityWindowHost& priorityWindows;
+  platform::ShellWindows& shellWindows;
+  platform::EventPump& pump;
 };
 
 // The hidden main window: every action of the tray program starts from one of its events.
@@ -95,6 +99,7 @@ class MainForm {
   VolumeDevice volume_;
   DisplayModes displayModes_;
   ProcessMonitor monitor_;
+  UtilityCommands utilities_;
   bool iconWanted_ = false;
   bool iconShown_ = false;
   std::u16string tooltip_;

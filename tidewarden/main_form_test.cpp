@@ -15,6 +15,7 @@
 #include "platform/fake/fake_own_process.h"
 #include "platform/fake/fake_popup_menus.h"
 #include "platform/fake/fake_processes.h"
+#include "platform/fake/fake_shell_windows.h"
 #include "platform/fake/fake_process_launcher.h"
 #include "platform/fake/fake_resource_meter.h"
 #include "platform/fake/fake_session.h"
@@ -48,8 +49,10 @@ struct MainFormTest : ::testing::Test {
     void ShowPriorityWindow() override { ++shown; }
     int shown = 0;
   } windowHost;
+  platform::fake::FakeShellWindows shellWindows{log};
+  platform::fake::FakeEventPump pump;
   MainForm form{Ports{clock, files, memory, meter, launcher, tray, timers, session, lifetime,
-                      process, popups, boxes, waveOut, master, display, processes, windowHost}};
+                      process, popups, boxes, waveOut, master, display, processes, windowHost, shellWindows, pump}};
 
   const std::u16string app = u"C:\\Tools\\Tidewarden\\";
   const std::u16string hwndFile = app + u"hwnd.tmp";
@@ -98,7 +101,7 @@ TEST_F(MainFormTest, AnArgumentGivesOneShotMode) {
     life.otherCopyRunning_ = true;  // one-shot copies run beside a normal one
     session.arguments_ = c.arguments;
     MainForm oneShot{Ports{clock, folder, memory, meter, launcher, icon, timers, session, life,
-                           process, popups, boxes, waveOut, master, display, processes, windowHost}};
+                           process, popups, boxes, waveOut, master, display, processes, windowHost, shellWindows, pump}};
     oneShot.Form_Load();
     EXPECT_EQ(oneShot.State().OneShotMode, -1);
     EXPECT_DOUBLE_EQ(oneShot.State().ReleaseThreshold, c.target);
@@ -134,7 +137,7 @@ TEST_F(MainFormTest, ResourcesPieceOnlyWithTheMeterLibrary) {
   platform::fake::FakeTrayIcon icon{log};
   files.files_[rsrc] = u"";
   MainForm withMeter{Ports{clock, files, memory, meter, launcher, icon, timers, session,
-                           lifetime, process, popups, boxes, waveOut, master, display, processes, windowHost}};
+                           lifetime, process, popups, boxes, waveOut, master, display, processes, windowHost, shellWindows, pump}};
   withMeter.Form_Load();
   EXPECT_EQ(withMeter.State().ResourcesAvailable, 1);
   EXPECT_EQ(icon.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫  リソース ≪72%≫");
@@ -411,6 +414,31 @@ TEST_F(MainFormTest, OneShotModeNeverMonitors) {
   EXPECT_EQ(form.State().MonitorOn, 0);
   form.Timer1_Timer();
   EXPECT_EQ(processes.snapshots_, 0);
+}
+
+TEST_F(MainFormTest, MenuEntriesThatStartPrograms) {
+  form.Form_Load();
+  const struct {
+    const char16_t* choice;
+    std::u16string started;
+  } cases[] = {
+      {u"ツール設定の変更", app + u"Marrowgate.exe"},
+      {u"設定の変更", app + u"Config.exe"},
+      {u"エクスプローラを再起動する", u"C:\\WINDOWS\\explorer.exe"},
+  };
+  shellWindows.present_ = false;
+  for (const auto& c : cases) {
+    launcher.started_.clear();
+    popups.choose_ = c.choice;
+    form.Picture1_MouseMove(517.0F);
+    ASSERT_EQ(launcher.started_.size(), 1u);
+    EXPECT_EQ(launcher.started_[0].application, c.started);
+  }
+  files.files_[u"C:\\WINDOWS\\system32\\SNDVOL32.EXE"] = u"";
+  launcher.started_.clear();
+  popups.choose_ = u"音量/ボリューム";
+  form.Picture1_MouseMove(517.0F);
+  ASSERT_EQ(launcher.started_.size(), 1u);
 }
 
 TEST_F(MainFormTest, MonitorMenuCommands) {

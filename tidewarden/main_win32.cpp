@@ -10,13 +10,16 @@
 #include "platform/win32/message_boxes_win32.h"
 #include "platform/win32/own_process_win32.h"
 #include "platform/win32/popup_menus_win32.h"
+#include "platform/win32/processes_win32.h"
 #include "platform/win32/process_launcher_win32.h"
 #include "platform/win32/resource_meter_win32.h"
 #include "platform/win32/session_win32.h"
+#include "platform/win32/shell_windows_win32.h"
 #include "platform/win32/timers_win32.h"
 #include "platform/win32/tray_icon_win32.h"
 #include "platform/win32/wave_out_win32.h"
 #include "tidewarden/main_form.h"
+#include "tidewarden/priority_window_win32.h"
 
 namespace {
 
@@ -94,15 +97,30 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   platform::win32::WaveOutWin32 waveOut;
   platform::win32::MasterVolumeWin32 masterVolume;
   platform::win32::DisplayWin32 display;
+  platform::win32::ProcessesWin32 processes;
+  platform::win32::ShellWindowsWin32 shellWindows;
+  platform::win32::EventPumpWin32 pump;
+  // The window needs the form's monitor, and the form needs the window: wired in two steps.
+  struct WindowHostRelay : tidewarden::PriorityWindowHost {
+    tidewarden::PriorityWindowWin32* window = nullptr;
+    void ShowPriorityWindow() override {
+      if (window != nullptr) window->ShowPriorityWindow();
+    }
+  } windowHost;
 
   tidewarden::MainForm mainForm(tidewarden::Ports{clock, files, memory, resourceMeter, launcher,
                                                   tray, timers, session, lifetime, process,
-                                                  popups, boxes, waveOut, masterVolume, display});
+                                                  popups, boxes, waveOut, masterVolume, display,
+                                                  processes, windowHost, shellWindows, pump});
+  tidewarden::PriorityWindowWin32 priorityWindow(instance, mainForm.Monitor(),
+                                                 mainForm.MutableState(), boxes);
+  windowHost.window = &priorityWindow;
   form = &mainForm;
   mainForm.Form_Load();
 
   MSG message{};
   while (!lifetime.QuitRequested() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (priorityWindow.HandleDialogMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "tidewarden/monitor/priority_window.h"
+
+namespace tidewarden {
+
+// The process-priority window on screen: creates the controls from the core's layout,
+// forwards every event to the core and draws the core's state afterwards.
+class PriorityWindowWin32 : public PriorityWindowHost {
+ public:
+  PriorityWindowWin32(HINSTANCE instance, ProcessMonitor& monitor, ProgramState& state,
+                      platform::MessageBoxes& boxes);
+  ~PriorityWindowWin32() override;
+  PriorityWindowWin32(const PriorityWindowWin32&) = delete;
+  PriorityWindowWin32& operator=(const PriorityWindowWin32&) = delete;
+
+  void ShowPriorityWindow() override;
+  // Keyboard navigation between the controls; true when the message was the window's.
+  bool HandleDialogMessage(MSG& message);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void Create();
+  void CreateControls();
+  void OnCommand(int id, int code);
+  void Draw();
+  void Close();
+  int Pixels(int twips, bool horizontal) const;
+
+  HINSTANCE instance_;
+  ProcessMonitor& monitor_;
+  ProgramState& state_;
+  platform::MessageBoxes& boxes_;
+  std::unique_ptr<PriorityWindow> core_;
+  HWND window_ = nullptr;
+  HWND list1_ = nullptr;
+  HWND list2_ = nullptr;
+  HWND options_[4] = {};
+  HFONT uiFont_ = nullptr;
+  HFONT listFont_ = nullptr;
+  int dpiX_ = 96;
+  int dpiY_ = 96;
+};
+
+}  // namespace tidewarden
