@@ -1,5 +1,6 @@
 #include "tidewarden/priority_window_win32.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/wide_text.h"
@@ -174,7 +175,18 @@ void PriorityWindowWin32::CreateControls() {
       frameLeft = c.left;
       frameTop = c.top;
     } else if (name.rfind(L"Label", 0) == 0) {
-      make(L"STATIC", caption, SS_LEFT | SS_NOPREFIX, c.left, c.top, c.width, c.height, 0, uiFont_);
+      // A label is as wide as its text needs in the font at hand, never narrower than laid out.
+      HDC context = GetDC(window_);
+      HGDIOBJ old = SelectObject(context, uiFont_);
+      SIZE extent{};
+      GetTextExtentPoint32W(context, caption.c_str(), static_cast<int>(caption.size()), &extent);
+      TEXTMETRICW metrics{};
+      GetTextMetricsW(context, &metrics);
+      SelectObject(context, old);
+      ReleaseDC(window_, context);
+      const int width = std::max(c.width, MulDiv(extent.cx + 2, 1440, dpiX_));
+      const int height = std::max(c.height, MulDiv(metrics.tmHeight, 1440, dpiY_));
+      make(L"STATIC", caption, SS_LEFT | SS_NOPREFIX, c.left, c.top, width, height, 0, uiFont_);
     } else {
       int id = 0;  // the column headings do nothing
       if (name == L"Command7") id = kIdAdd;
