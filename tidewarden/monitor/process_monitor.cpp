@@ -1,6 +1,9 @@
 #include "tidewarden/monitor/process_monitor.h"
 
 #include <limits>
+#include <optional>
+#include <unordered_map>
+#include <vector>
 
 #include "tidewarden/monitor/watch_entry.h"
 
@@ -61,14 +64,20 @@ std::int16_t ProcessMonitor::TakeProcessSnapshot() {
 
 void ProcessMonitor::EnforcePriorities() {
   const std::int16_t count = TakeProcessSnapshot();
+  if (count == 0 || liveList_.empty()) return;
+  // The entries by their path field, each program's entries in list order, so every process
+  // is looked up once instead of compared with every entry.
+  std::unordered_map<std::u16string, std::vector<std::optional<platform::PriorityClass>>> byPath;
+  for (const std::u16string& entry : liveList_) {
+    if (entry.size() < kPathField) continue;  // too short to equal any 60-character field
+    byPath[entry.substr(0, kPathField)].push_back(PriorityOfEntry(entry));
+  }
   for (std::int16_t k = 0; k < count; ++k) {
     const platform::ProcessRecord& process = table_[static_cast<size_t>(k)];
-    const std::u16string pathField = PathField(process.szExeFile);
-    for (const std::u16string& entry : liveList_) {
-      if (!SameProgram(entry, pathField)) continue;
-      const auto priority = PriorityOfEntry(entry);
-      if (!priority) continue;
-      processes_.SetPriorityClass(process.th32ProcessID, *priority);
+    const auto found = byPath.find(PathField(process.szExeFile));
+    if (found == byPath.end()) continue;
+    for (const auto& priority : found->second) {
+      if (priority) processes_.SetPriorityClass(process.th32ProcessID, *priority);
     }
   }
 }

@@ -153,3 +153,16 @@ TEST_F(MonitorTest, EmptyWatchListOpensNothing) {
 
 }  // namespace
 }  // namespace tidewarden
+
+namespace tidewarden {
+namespace {
+
+TEST_F(MonitorTest, EntriesShorterThanThePathFieldMatchNothing) {
+  processes.running_ = {{10, 1, 8, u"A.EXE HIGH"}, {11, 1, 8, u"B.EXE"}};
+  Watch({u"A.EXE HIGH", u"B.EXE HIGH"});
+  monitor.EnforcePriorities();
+  EXPECT_TRUE(processes.classes_.empty());
+}
+
+}  // namespace
+}  // namespace tidewarden
