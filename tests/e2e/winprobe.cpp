@@ -24,10 +24,19 @@
 //   winprobe display-mode W H BITS             switch the display (and store it)
 //   winprobe procstats PID                     CPU time, private bytes, handles, GDI objects
 //   winprobe menu-latency X Y left|right       click and time until a popup menu shows
+//   winprobe controls HEXTITLE HEXCLASS        a window's controls: class, id, text, enabled,
+//                                              place in its client area, list entries and
+//                                              selection; and which control has the focus
+//   winprobe combo-pick HEXTITLE HEXCLASS ID N select entry N of that combo box and tell its
+//                                              window, as a user's pick does
+//   winprobe close HEXTITLE HEXCLASS           close that window as its close box does
+//   winprobe keys KEY...                       type keys into the foreground window: tab
+//                                              shift-tab return space up down escape
 #include <windows.h>
 // after windows.h
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -461,6 +470,163 @@ int Memory() {
   return 0;
 }
 
+
+// --- Controls of another program's window ---------------------------------------------------
+
+HWND FindWindowOf(const std::wstring& caption, const std::wstring& className) {
+  for (HWND window : TopLevelWindows()) {
+    if (ClassOf(window) == className && CaptionOf(window) == caption) return window;
+  }
+  return nullptr;
+}
+
+std::wstring ComboItem(HWND combo, WPARAM index) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, index, 0, SMTO_ABORTIFHUNG, 2000, &length) ||
+      static_cast<LRESULT>(length) == CB_ERR) {
+    return {};
+  }
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 2000, &got);
+  text.resize(static_cast<LRESULT>(got) == CB_ERR ? 0 : static_cast<size_t>(got));
+  return text;
+}
+
+std::string RectJson(const RECT& rect) {
+  return "[" + std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
+         std::to_string(rect.right - rect.left) + "," + std::to_string(rect.bottom - rect.top) +
+         "]";
+}
+
+int Controls(const std::wstring& caption, const std::wstring& className) {
+  HWND window = FindWindowOf(caption, className);
+  if (window == nullptr) {
+    std::printf("{\"found\":false}\n");
+    return 1;
+  }
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  OffsetRect(&client, origin.x, origin.y);
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  DWORD pid = 0;
+  const DWORD thread = GetWindowThreadProcessId(window, &pid);
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  const bool knowsFocus = GetGUIThreadInfo(thread, &gui) != FALSE;
+  std::string list;
+  for (HWND child : ChildWindows(window)) {
+    if (GetParent(child) != window) continue;  // a combo box's own edit or list
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    const std::wstring kind = ClassOf(child);
+    std::string entry = "{\"id\":" + std::to_string(GetDlgCtrlID(child)) +
+                        ",\"class\":" + Json(kind) + ",\"text\":" + Json(TextOf(child)) +
+                        ",\"enabled\":" + (IsWindowEnabled(child) ? "true" : "false") +
+                        ",\"visible\":" + (IsWindowVisible(child) ? "true" : "false") +
+                        ",\"rect\":" + RectJson(rect);
+    if (_wcsicmp(kind.c_str(), L"ComboBox") == 0) {
+      DWORD_PTR count = 0, selected = 0;
+      SendMessageTimeoutW(child, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+      SendMessageTimeoutW(child, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
+      std::string items;
+      for (WPARAM i = 0; i < static_cast<WPARAM>(count); ++i) {
+        if (!items.empty()) items += ',';
+        items += Json(ComboItem(child, i));
+      }
+      entry += ",\"items\":[" + items + "],\"selected\":" +
+               std::to_string(static_cast<long long>(static_cast<LRESULT>(selected)));
+    }
+    if (!list.empty()) list += ',';
+    list += entry + "}";
+  }
+  const int focus = knowsFocus && gui.hwndFocus != nullptr ? GetDlgCtrlID(gui.hwndFocus) : -1;
+  std::printf("{\"found\":true,\"hwnd\":%llu,\"pid\":%lu,\"visible\":%s,\"enabled\":%s,"
+              "\"foreground\":%s,\"frame\":%s,\"client\":%s,\"focus\":%d,\"controls\":[%s]}\n",
+              static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)), pid,
+              IsWindowVisible(window) ? "true" : "false",
+              IsWindowEnabled(window) ? "true" : "false",
+              GetForegroundWindow() == window ? "true" : "false", RectJson(frame).c_str(),
+              RectJson(client).c_str(), focus, list.c_str());
+  return 0;
+}
+
+// CB_SETCURSEL tells nobody; a user's pick also sends CBN_SELCHANGE to the parent.
+int ComboPick(const std::wstring& caption, const std::wstring& className, int id, int index) {
+  HWND window = FindWindowOf(caption, className);
+  HWND combo = window != nullptr ? GetDlgItem(window, id) : nullptr;
+  if (combo == nullptr) {
+    std::printf("{\"picked\":false,\"error\":\"no such combo box\"}\n");
+    return 1;
+  }
+  DWORD_PTR selected = 0;
+  SendMessageTimeoutW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 2000,
+                      &selected);
+  const bool picked = static_cast<LRESULT>(selected) == index;
+  DWORD_PTR ignored = 0;
+  if (picked) {
+    SendMessageTimeoutW(window, WM_COMMAND,
+                        MAKEWPARAM(static_cast<WORD>(id), static_cast<WORD>(CBN_SELCHANGE)),
+                        reinterpret_cast<LPARAM>(combo), SMTO_ABORTIFHUNG, 5000, &ignored);
+  }
+  std::printf("{\"picked\":%s}\n", picked ? "true" : "false");
+  return picked ? 0 : 1;
+}
+
+int Close(const std::wstring& caption, const std::wstring& className) {
+  HWND window = FindWindowOf(caption, className);
+  const bool posted = window != nullptr && PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  std::printf("{\"posted\":%s}\n", posted ? "true" : "false");
+  return posted ? 0 : 1;
+}
+
+int Keys(const std::vector<std::wstring>& names) {
+  static const struct {
+    const wchar_t* name;
+    WORD key;
+    bool shift;
+  } kKeys[] = {{L"tab", VK_TAB, false},     {L"shift-tab", VK_TAB, true},
+               {L"return", VK_RETURN, false}, {L"space", VK_SPACE, false},
+               {L"up", VK_UP, false},         {L"down", VK_DOWN, false},
+               {L"escape", VK_ESCAPE, false}};
+  size_t typed = 0;
+  for (const std::wstring& name : names) {
+    const auto* known = std::find_if(std::begin(kKeys), std::end(kKeys),
+                                     [&](const auto& k) { return name == k.name; });
+    if (known == std::end(kKeys)) {
+      std::printf("{\"typed\":%zu,\"error\":\"unknown key\",\"key\":%s}\n", typed,
+                  Json(name).c_str());
+      return 64;
+    }
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD key, bool up) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = key;
+      input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+      input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      inputs.push_back(input);
+    };
+    if (known->shift) add(VK_SHIFT, false);
+    add(known->key, false);
+    add(known->key, true);
+    if (known->shift) add(VK_SHIFT, true);
+    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) !=
+        inputs.size()) {
+      break;
+    }
+    ++typed;
+    Sleep(150);  // each key is handled before the next arrives
+  }
+  std::printf("{\"typed\":%zu}\n", typed);
+  return typed == names.size() ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -513,10 +679,23 @@ int wmain(int argc, wchar_t** argv) {
   if (args.size() == 4 && args[0] == L"display-mode") {
     return SetDisplayMode(intAt(1), intAt(2), intAt(3));
   }
+  if (args.size() == 3 && args[0] == L"controls") {
+    return Controls(FromHexUtf8(args[1]), FromHexUtf8(args[2]));
+  }
+  if (args.size() == 5 && args[0] == L"combo-pick") {
+    return ComboPick(FromHexUtf8(args[1]), FromHexUtf8(args[2]), intAt(3), intAt(4));
+  }
+  if (args.size() == 3 && args[0] == L"close") {
+    return Close(FromHexUtf8(args[1]), FromHexUtf8(args[2]));
+  }
+  if (args.size() >= 2 && args[0] == L"keys") {
+    return Keys(std::vector<std::wstring>(args.begin() + 1, args.end()));
+  }
   std::fprintf(stderr,
                "usage: winprobe windows | msgbox HEXTITLE [MS] [press] | absent HEXTITLE [MS] |"
                " run HEXEXE HEXCMDLINE [MS] | window-of HEXTITLE | move X Y [X Y]... |"
                " click X Y left|right | tooltip [MS] | menu-keys [MS] KEY... |"
-               " broadcast-taskbarcreated | memory\n");
+               " broadcast-taskbarcreated | memory | controls HEXTITLE HEXCLASS |"
+               " combo-pick HEXTITLE HEXCLASS ID N | close HEXTITLE HEXCLASS | keys KEY...\n");
   return 64;
 }
