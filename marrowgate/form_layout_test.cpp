@@ -1,0 +1,107 @@
+#include "marrowgate/form_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace marrowgate {
+namespace {
+
+TEST(TwipsToPixels, FifteenTwipsAPixelAt96Dpi) {
+  const struct {
+    int twips;
+    int dpi;
+    int pixels;
+  } cases[] = {
+      {0, 96, 0},        {15, 96, 1},       {7, 96, 0},        {8, 96, 1},
+      {1440, 96, 96},    {1440, 120, 120},  {1440, 144, 144},  {6435, 96, 429},
+      {4530, 96, 302},   {6435, 120, 536},  {4530, 120, 378},  {6435, 144, 644},
+      {4530, 144, 453},  {375, 120, 31},    {375, 144, 38},    {-15, 96, -1},
+      {-7, 96, 0},       {-8, 96, -1},      {2000000, 192, 266667},
+      {2000000000, 96, 133333333},  // twips times dots beyond 32 bits
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi;
+  }
+}
+
+TEST(ToPixels, EdgesAreConvertedSoNeighboursStayInLine) {
+  const struct {
+    TwipsRect twips;
+    int dpiX;
+    int dpiY;
+    PixelRect pixels;
+  } cases[] = {
+      {{5040, 4080, 1335, 375}, 96, 96, {336, 272, 89, 25}},
+      {{3840, 180, 2535, 300}, 96, 96, {256, 12, 169, 20}},
+      {{3480, 180, 2895, 300}, 120, 120, {290, 15, 241, 25}},   // right edge 531.25
+      {{5040, 4080, 1335, 375}, 144, 144, {504, 408, 134, 38}},  // edges 503.5, 637.5, 445.5
+      {{120, 240, 3195, 180}, 144, 96, {12, 16, 320, 12}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ToPixels(c.twips, c.dpiX, c.dpiY), c.pixels)
+        << c.twips.left << "," << c.twips.top << " at " << c.dpiX << "x" << c.dpiY;
+  }
+}
+
+TEST(Layout, ControlsInTabOrder) {
+  std::vector<std::string> names;
+  for (const auto& control : Controls()) names.emplace_back(control.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Command1", "Combo1", "Label1", "Combo2", "Label2"}));
+  EXPECT_EQ(Control(ControlIndex::Combo2).name, "Combo2");
+  EXPECT_EQ(Control(ControlIndex::Command1).text, u"適用");
+  EXPECT_EQ(Control(ControlIndex::Combo1).kind, ControlKind::DropDownList);
+  EXPECT_EQ(Control(ControlIndex::Label1).kind, ControlKind::Label);
+  const auto volume = Control(ControlIndex::Combo1).items;
+  EXPECT_EQ(std::vector<std::u16string_view>(volume.begin(), volume.end()),
+            (std::vector<std::u16string_view>{u"ノーマル", u"ヘッドフォン", u"スピーカー"}));
+  const auto click = Control(ControlIndex::Combo2).items;
+  EXPECT_EQ(std::vector<std::u16string_view>(click.begin(), click.end()),
+            (std::vector<std::u16string_view>{u"音量", u"解像度変更"}));
+}
+
+TEST(Layout, EveryControlFitsAndEachLabelSitsLeftOfItsList) {
+  for (const int dpi : {96, 120, 144, 192}) {
+    const int width = TwipsToPixels(kClientWidthTwips, dpi);
+    const int height = TwipsToPixels(kClientHeightTwips, dpi);
+    for (const auto& control : Controls()) {
+      const PixelRect r = ToPixels(control.rect, dpi, dpi);
+      EXPECT_GE(r.left, 0) << control.name << " at " << dpi;
+      EXPECT_GE(r.top, 0) << control.name << " at " << dpi;
+      EXPECT_LE(r.left + r.width, width) << control.name << " at " << dpi;
+      EXPECT_LE(r.top + r.height, height) << control.name << " at " << dpi;
+      EXPECT_GT(r.width, 0) << control.name << " at " << dpi;
+      EXPECT_GT(r.height, 0) << control.name << " at " << dpi;
+    }
+    const auto at = [dpi](ControlIndex index) { return ToPixels(Control(index).rect, dpi, dpi); };
+    for (const auto& [label, list] : {std::pair{ControlIndex::Label1, ControlIndex::Combo1},
+                                      std::pair{ControlIndex::Label2, ControlIndex::Combo2}}) {
+      const PixelRect l = at(label);
+      const PixelRect c = at(list);
+      EXPECT_LT(l.left + l.width, c.left) << Control(label).name << " at " << dpi;
+      // The label's text line lies within the height of its list.
+      EXPECT_GE(l.top, c.top) << Control(label).name << " at " << dpi;
+      EXPECT_LE(l.top + l.height, c.top + c.height) << Control(label).name << " at " << dpi;
+    }
+    // Room for each label's text on one line in 9-point full-width glyphs.
+    for (const auto index : {ControlIndex::Label1, ControlIndex::Label2}) {
+      const ControlLayout& label = Control(index);
+      const int glyph = TwipsToPixels(180, dpi);
+      EXPECT_GE(at(index).width, static_cast<int>(label.text.size()) * glyph)
+          << label.name << " at " << dpi;
+      EXPECT_TRUE(label.rightAligned) << label.name;  // its text ends next to its list
+    }
+    // The lists and the button share their right edge; the lists their left edge.
+    const PixelRect button = at(ControlIndex::Command1);
+    const PixelRect combo1 = at(ControlIndex::Combo1);
+    const PixelRect combo2 = at(ControlIndex::Combo2);
+    EXPECT_EQ(combo1.left, combo2.left) << dpi;
+    EXPECT_EQ(combo1.left + combo1.width, combo2.left + combo2.width) << dpi;
+    EXPECT_EQ(button.left + button.width, combo1.left + combo1.width) << dpi;
+    EXPECT_LT(combo1.top + combo1.height, combo2.top) << dpi;
+  }
+}
+
+}  // namespace
+}  // namespace marrowgate

@@ -1,0 +1,86 @@
+#include "marrowgate/settings_form.h"
+
+#include "marrowgate/form_layout.h"
+
+namespace marrowgate {
+namespace {
+
+constexpr std::u16string_view kVolumeNormal = u"NORMAL";
+constexpr std::u16string_view kVolumeLow = u"LOW";
+constexpr std::u16string_view kVolumeMax = u"MAX";
+constexpr std::u16string_view kClickVolume = u"VOLUME";
+constexpr std::u16string_view kClickScreenSize = u"SCREENSIZE";
+
+std::u16string WriteFailedText(const std::u16string& path) {
+  return u"設定ファイルに書き込めませんでした。\r\n\r\n" + path +
+         u"\r\n\r\nフォルダーやファイルが書き込み禁止になっていないか確かめてから、"
+         u"もう一度「適用」を押してください。";
+}
+
+}  // namespace
+
+std::u16string SettingsPath(std::u16string_view programFolder) {
+  std::u16string path(programFolder);
+  if (path.empty() || path.back() != u'\\') path += u'\\';
+  return path + std::u16string(kSettingsFileName);
+}
+
+int VolumeEntryOf(std::u16string_view stored) {
+  if (stored == kVolumeLow) return 1;
+  if (stored == kVolumeMax) return 2;
+  return 0;
+}
+
+std::u16string_view VolumeValueOf(int entry) {
+  if (entry == 0) return kVolumeNormal;
+  if (entry == 1) return kVolumeLow;
+  return kVolumeMax;
+}
+
+int ClickEntryOf(std::u16string_view stored) { return stored == kClickScreenSize ? 1 : 0; }
+
+std::u16string_view ClickValueOf(int entry) {
+  return entry == 1 ? kClickScreenSize : kClickVolume;
+}
+
+void SettingsForm::Form_Load() {
+  path_ = SettingsPath(session_.ProgramFolder());
+  const std::u16string section(kSection);
+  combo1_ = VolumeEntryOf(profile_.ReadString(path_, section, std::u16string(kVolumeKey)));
+  combo2_ = ClickEntryOf(profile_.ReadString(path_, section, std::u16string(kClickKey)));
+  command1Enabled_ = true;
+}
+
+void SettingsForm::Combo1_Click(int entry) {
+  combo1_ = entry;
+  command1Enabled_ = true;
+}
+
+// Only a new volume range makes "適用" pressable again; the click choice alone does not.
+void SettingsForm::Combo2_Click(int entry) { combo2_ = entry; }
+
+void SettingsForm::Command1_Click() {
+  if (!command1Enabled_) return;  // a greyed button cannot be pressed
+  command1Enabled_ = false;
+  const std::u16string section(kSection);
+  // VOLUME before CLICK: the tray program takes the first line that contains a key's name,
+  // and "CLICK=VOLUME" contains "VOLUME".
+  const bool volumeWritten = profile_.WriteString(path_, section, std::u16string(kVolumeKey),
+                                                  std::u16string(VolumeValueOf(combo1_)));
+  const bool clickWritten = profile_.WriteString(path_, section, std::u16string(kClickKey),
+                                                 std::u16string(ClickValueOf(combo2_)));
+  if (volumeWritten && clickWritten) return;
+  // Nothing or only half was stored: say so, and let the user try again.
+  command1Enabled_ = true;
+  boxes_.ShowOk(std::u16string(kTitle), WriteFailedText(path_), platform::MessageIcon::Error);
+}
+
+bool Start(platform::AppLifetime& lifetime, FormWindow& window, SettingsForm& form) {
+  if (!lifetime.ClaimSingleInstance()) return false;
+  window.Create();
+  form.Form_Load();
+  window.Show();
+  return true;
+}
+
+}  // namespace marrowgate

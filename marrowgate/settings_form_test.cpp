@@ -1,0 +1,321 @@
+#include "marrowgate/settings_form.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "marrowgate/form_layout.h"
+#include "platform/fake/fake_message_boxes.h"
+#include "platform/fake/fake_profile_strings.h"
+#include "platform/fake/fake_session.h"
+
+namespace marrowgate {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+std::string Shown(std::u16string_view text) {
+  std::string out;
+  for (const char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+TEST(StoredValues, PickTheEntryOnlyForTheExactWord) {
+  const struct {
+    std::u16string_view stored;
+    int volume;
+    int click;
+  } cases[] = {
+      {u"", 0, 0},           {u"NORMAL", 0, 0},     {u"LOW", 1, 0},
+      {u"MAX", 2, 0},        {u"low", 0, 0},        {u"Max", 0, 0},
+      {u"LOWER", 0, 0},      {u"MAXIMUM", 0, 0},    {u" LOW", 0, 0},
+      {u"MAX ", 0, 0},       {u"VOLUME", 0, 0},     {u"SCREENSIZE", 0, 1},
+      {u"screensize", 0, 0}, {u"SCREEN", 0, 0},     {u"SCREENSIZE2", 0, 0},
+      {u"ScreenSize", 0, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(VolumeEntryOf(c.stored), c.volume) << Shown(c.stored);
+    EXPECT_EQ(ClickEntryOf(c.stored), c.click) << Shown(c.stored);
+  }
+}
+
+TEST(StoredValues, EveryEntryHasItsWord) {
+  const struct {
+    int entry;
+    std::u16string_view volume;
+    std::u16string_view click;
+  } cases[] = {
+      {0, u"NORMAL", u"VOLUME"}, {1, u"LOW", u"SCREENSIZE"}, {2, u"MAX", u"VOLUME"},
+      {3, u"MAX", u"VOLUME"},    {-1, u"MAX", u"VOLUME"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(VolumeValueOf(c.entry), c.volume) << c.entry;
+    EXPECT_EQ(ClickValueOf(c.entry), c.click) << c.entry;
+  }
+  // Whatever the lists show comes back as it was stored.
+  for (int entry = 0; entry < static_cast<int>(kVolumeItems.size()); ++entry) {
+    EXPECT_EQ(VolumeEntryOf(VolumeValueOf(entry)), entry);
+  }
+  for (int entry = 0; entry < static_cast<int>(kClickItems.size()); ++entry) {
+    EXPECT_EQ(ClickEntryOf(ClickValueOf(entry)), entry);
+  }
+}
+
+TEST(SettingsPath, IsTheFileInTheProgramFolder) {
+  const struct {
+    std::u16string_view folder;
+    std::u16string_view path;
+  } cases[] = {
+      {u"C:\\Tools\\Tidewarden", u"C:\\Tools\\Tidewarden\\Marrowgate.ini"},
+      {u"C:\\Tools\\Tidewarden\\", u"C:\\Tools\\Tidewarden\\Marrowgate.ini"},
+      {u"D:\\", u"D:\\Marrowgate.ini"},
+      {u"\\\\server\\share\\ツール", u"\\\\server\\share\\ツール\\Marrowgate.ini"},
+      {u"C:\\a/", u"C:\\a/\\Marrowgate.ini"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SettingsPath(c.folder), c.path) << Shown(c.folder);
+}
+
+struct SettingsFormTest : ::testing::Test {
+  platform::fake::CallLog log;
+  platform::fake::FakeSession session;
+  platform::fake::FakeProfileStrings profile{log};
+  platform::fake::FakeMessageBoxes boxes{log};
+  SettingsForm form{session, profile, boxes};
+
+  const std::u16string path = u"C:\\Tools\\Tidewarden\\Marrowgate.ini";
+
+  std::u16string& File() { return profile.files_[path]; }
+};
+
+TEST_F(SettingsFormTest, LoadShowsTheStoredChoices) {
+  const struct {
+    const char16_t* file;  // nullptr: no file
+    int combo1;
+    int combo2;
+  } cases[] = {
+      {nullptr, 0, 0},
+      {u"", 0, 0},
+      {u"[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n", 1, 1},
+      {u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n", 2, 1},
+      {u"[TOOL]\r\nVOLUME=NORMAL\r\nCLICK=VOLUME\r\n", 0, 0},
+      {u"[TOOL]\r\nCLICK=SCREENSIZE\r\nVOLUME=MAX\r\n", 2, 1},
+      {u"[TOOL]\r\nVOLUME = LOW\r\n", 1, 0},  // blanks around "=" are dropped by the reader
+      {u"[TOOL]\r\nVOLUME=low\r\nCLICK=screensize\r\n", 0, 0},
+      {u"[tool]\r\nvolume=MAX\r\n", 2, 0},      // names match without regard to case
+      {u"[OTHER]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n", 0, 0},
+      {u"VOLUME=LOW\r\nCLICK=SCREENSIZE\r\n", 0, 0},  // no section
+  };
+  for (const auto& c : cases) {
+    profile.files_.clear();
+    if (c.file != nullptr) File() = c.file;
+    log.calls.clear();
+    SettingsForm fresh{session, profile, boxes};
+
+    fresh.Form_Load();
+    const std::string name = c.file == nullptr ? "no file" : Shown(c.file);
+    EXPECT_EQ(fresh.Combo1Entry(), c.combo1) << name;
+    EXPECT_EQ(fresh.Combo2Entry(), c.combo2) << name;
+    EXPECT_TRUE(fresh.Command1Enabled()) << name;
+    EXPECT_EQ(log.calls, (Calls{"ReadString TOOL VOLUME", "ReadString TOOL CLICK"})) << name;
+  }
+}
+
+TEST_F(SettingsFormTest, UnreadableFileStartsAtTheFirstEntries) {
+  File() = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n";
+  profile.unreadable_.insert(path);
+  form.Form_Load();
+  EXPECT_EQ(form.Combo1Entry(), 0);
+  EXPECT_EQ(form.Combo2Entry(), 0);
+}
+
+TEST_F(SettingsFormTest, LoadUsesTheProgramFolder) {
+  session.programFolder_ = u"E:\\";
+  profile.files_[u"E:\\Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=LOW\r\n";
+  form.Form_Load();
+  EXPECT_EQ(form.Path(), u"E:\\Marrowgate.ini");
+  EXPECT_EQ(form.Combo1Entry(), 1);
+}
+
+TEST_F(SettingsFormTest, ApplyWritesVolumeThenClick) {
+  const struct {
+    int combo1;
+    int combo2;
+    const char* volume;
+    const char* click;
+  } cases[] = {
+      {0, 0, "NORMAL", "VOLUME"}, {0, 1, "NORMAL", "SCREENSIZE"}, {1, 0, "LOW", "VOLUME"},
+      {1, 1, "LOW", "SCREENSIZE"}, {2, 0, "MAX", "VOLUME"},        {2, 1, "MAX", "SCREENSIZE"},
+  };
+  for (const auto& c : cases) {
+    form.Form_Load();
+    form.Combo1_Click(c.combo1);
+    form.Combo2_Click(c.combo2);
+    log.calls.clear();
+    form.Command1_Click();
+    EXPECT_EQ(log.calls, (Calls{std::string("WriteString TOOL VOLUME=") + c.volume,
+                                std::string("WriteString TOOL CLICK=") + c.click}))
+        << c.combo1 << " " << c.combo2;
+    EXPECT_FALSE(form.Command1Enabled());
+    EXPECT_TRUE(boxes.shown_.empty());
+  }
+}
+
+TEST_F(SettingsFormTest, FirstApplyMakesTheFileTheTrayProgramReads) {
+  form.Form_Load();
+  form.Combo1_Click(1);
+  form.Combo2_Click(1);
+  form.Command1_Click();
+  EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n");
+}
+
+TEST_F(SettingsFormTest, ApplyWithoutChangeRewritesBothKeys) {
+  File() = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n";
+  form.Form_Load();
+  log.calls.clear();
+  form.Command1_Click();
+  EXPECT_EQ(log.calls, (Calls{"WriteString TOOL VOLUME=MAX", "WriteString TOOL CLICK=SCREENSIZE"}));
+  EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n");
+}
+
+TEST_F(SettingsFormTest, OnlyAVolumePickMakesApplyPressableAgain) {
+  enum class Event { Load, Apply, PickVolume, PickClick };
+  const struct {
+    Event event;
+    int entry;
+    bool enabled;  // afterwards
+    size_t writes;  // writes so far
+  } steps[] = {
+      {Event::Load, 0, true, 0},       {Event::Apply, 0, false, 2},
+      {Event::PickClick, 1, false, 2}, {Event::Apply, 0, false, 2},  // greyed: nothing happens
+      {Event::PickClick, 0, false, 2}, {Event::PickVolume, 2, true, 2},
+      {Event::PickClick, 1, true, 2},  {Event::PickVolume, 2, true, 2},  // the same entry again
+      {Event::Apply, 0, false, 4},     {Event::PickVolume, 2, true, 4},
+      {Event::Apply, 0, false, 6},     {Event::Load, 0, true, 6},
+  };
+  int step = 0;
+  for (const auto& s : steps) {
+    switch (s.event) {
+      case Event::Load: form.Form_Load(); break;
+      case Event::Apply: form.Command1_Click(); break;
+      case Event::PickVolume: form.Combo1_Click(s.entry); break;
+      case Event::PickClick: form.Combo2_Click(s.entry); break;
+    }
+    EXPECT_EQ(form.Command1Enabled(), s.enabled) << "step " << step;
+    size_t writes = 0;
+    for (const auto& call : log.calls) writes += call.rfind("WriteString", 0) == 0 ? 1u : 0u;
+    EXPECT_EQ(writes, s.writes) << "step " << step;
+    ++step;
+  }
+  // The last apply stored the last picks.
+  EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n");
+}
+
+TEST_F(SettingsFormTest, PicksAreKeptForTheNextApply) {
+  form.Form_Load();
+  form.Combo1_Click(1);
+  form.Combo2_Click(1);
+  EXPECT_EQ(form.Combo1Entry(), 1);
+  EXPECT_EQ(form.Combo2Entry(), 1);
+  EXPECT_TRUE(profile.files_.empty());  // nothing is stored before "適用"
+}
+
+TEST_F(SettingsFormTest, FailedWriteIsReportedAndApplyStaysPressable) {
+  const struct {
+    std::set<std::u16string> refused;
+    const char16_t* stored;  // the file afterwards; nullptr: none
+  } cases[] = {
+      {{u"VOLUME"}, u"[TOOL]\r\nCLICK=SCREENSIZE\r\n"},
+      {{u"CLICK"}, u"[TOOL]\r\nVOLUME=LOW\r\n"},
+      {{u"VOLUME", u"CLICK"}, nullptr},
+  };
+  for (const auto& c : cases) {
+    profile.files_.clear();
+    profile.refusedKeys_ = c.refused;
+    boxes.shown_.clear();
+    form.Form_Load();
+    form.Combo1_Click(1);
+    form.Combo2_Click(1);
+    log.calls.clear();
+
+    form.Command1_Click();
+    const std::string name = c.stored == nullptr ? "both" : Shown(c.stored);
+    // Both keys are still tried, in their order, before the one report.
+    EXPECT_EQ(log.calls, (Calls{"WriteString TOOL VOLUME=LOW",
+                                "WriteString TOOL CLICK=SCREENSIZE", "ShowOk"}))
+        << name;
+    EXPECT_TRUE(form.Command1Enabled()) << name;
+    ASSERT_EQ(boxes.shown_.size(), 1u) << name;
+    EXPECT_EQ(boxes.shown_[0].title, u"Tidewardenツールの設定");
+    EXPECT_NE(boxes.shown_[0].text.find(u"書き込めませんでした"), std::u16string::npos);
+    EXPECT_NE(boxes.shown_[0].text.find(path), std::u16string::npos);
+    EXPECT_EQ(boxes.shown_[0].icon, platform::MessageIcon::Error);
+    if (c.stored == nullptr) {
+      EXPECT_EQ(profile.files_.count(path), 0u);
+    } else {
+      EXPECT_EQ(File(), c.stored);
+    }
+  }
+}
+
+TEST_F(SettingsFormTest, RetryAfterAFailedWriteStoresBoth) {
+  profile.refuseWrites_ = true;
+  form.Form_Load();
+  form.Combo1_Click(2);
+  form.Command1_Click();
+  EXPECT_TRUE(form.Command1Enabled());
+  profile.refuseWrites_ = false;
+  form.Command1_Click();
+  EXPECT_FALSE(form.Command1Enabled());
+  EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n");
+  EXPECT_EQ(boxes.shown_.size(), 1u);
+}
+
+TEST_F(SettingsFormTest, ApplyUpdatesKeysInTheirPlaces) {
+  File() = u"; written by hand\r\n[TOOL]\r\nCLICK=VOLUME\r\nVOLUME=NORMAL\r\n\r\n[MORE]\r\nX=1\r\n";
+  form.Form_Load();
+  form.Combo1_Click(1);
+  form.Combo2_Click(1);
+  form.Command1_Click();
+  EXPECT_EQ(File(),
+            u"; written by hand\r\n[TOOL]\r\nCLICK=SCREENSIZE\r\nVOLUME=LOW\r\n\r\n[MORE]\r\nX=1\r\n");
+}
+
+struct StartTest : SettingsFormTest {
+  platform::fake::FakeAppLifetime lifetime{log};
+  struct FakeWindow : FormWindow {
+    FakeWindow(platform::fake::CallLog& calls, const SettingsForm& shownForm)
+        : log(calls), form(shownForm) {}
+    void Create() override { log.Add("Create"); }
+    void Show() override {
+      log.Add("Show");
+      shownEntries = {form.Combo1Entry(), form.Combo2Entry()};
+      shownEnabled = form.Command1Enabled();
+    }
+    platform::fake::CallLog& log;
+    const SettingsForm& form;
+    std::vector<int> shownEntries;
+    bool shownEnabled = false;
+  } window{log, form};
+};
+
+TEST_F(StartTest, BuildsFillsThenShowsTheWindow) {
+  File() = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n";
+  EXPECT_TRUE(Start(lifetime, window, form));
+  EXPECT_EQ(log.calls,
+            (Calls{"Create", "ReadString TOOL VOLUME", "ReadString TOOL CLICK", "Show"}));
+  EXPECT_EQ(window.shownEntries, (std::vector<int>{2, 1}));
+  EXPECT_TRUE(window.shownEnabled);
+}
+
+TEST_F(StartTest, SecondCopyEndsWithoutWindowOrFile) {
+  lifetime.otherCopyRunning_ = true;
+  EXPECT_FALSE(Start(lifetime, window, form));
+  EXPECT_TRUE(log.calls.empty());
+  EXPECT_TRUE(profile.files_.empty());
+  EXPECT_TRUE(boxes.shown_.empty());
+}
+
+}  // namespace
+}  // namespace marrowgate
