@@ -1,0 +1,204 @@
+#include "marrowgate/settings_window_win32.h"
+
+#include <string>
+
+#include "platform/win32/wide_text.h"
+
+namespace marrowgate {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"MarrowgateForm";
+constexpr int kFirstControlId = 101;
+// A drop-down list is created as tall as its field plus the opened list; the list shows
+// every entry without a scroll bar.
+constexpr int kListRoomTwips = 1800;
+
+int IdOf(ControlIndex index) { return kFirstControlId + static_cast<int>(index); }
+
+const wchar_t* ClassOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Button: return L"BUTTON";
+    case ControlKind::DropDownList: return L"COMBOBOX";
+    case ControlKind::Label: return L"STATIC";
+  }
+  return L"STATIC";
+}
+
+DWORD StyleOf(const ControlLayout& control) {
+  const DWORD common = WS_CHILD | WS_VISIBLE;
+  switch (control.kind) {
+    case ControlKind::Button: return common | WS_TABSTOP | BS_PUSHBUTTON;
+    case ControlKind::DropDownList: return common | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+    case ControlKind::Label:
+      return common | SS_NOPREFIX | (control.rightAligned ? SS_RIGHT : SS_LEFT);
+  }
+  return common;
+}
+
+HFONT CreateMessageFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    return nullptr;
+  }
+  return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+}  // namespace
+
+SettingsWindowWin32::~SettingsWindowWin32() {
+  if (window_ != nullptr) DestroyWindow(window_);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+void SettingsWindowWin32::Create() {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = instance_;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.hIcon = static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                 GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+  windowClass.hIconSm = static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassExW(&windowClass);
+
+  // A fixed border: neither resized nor maximised.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpiX_),
+             TwipsToPixels(kClientHeightTwips, dpiY_)};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  const std::u16string title(kTitle);
+  window_ = CreateWindowExW(0, kWindowClass, platform::win32::Wide(title), style, x, y, width,
+                            height, nullptr, nullptr, instance_, this);
+  if (window_ == nullptr) return;
+  font_ = CreateMessageFont();
+  CreateControls();
+}
+
+void SettingsWindowWin32::CreateControls() {
+  // Created in tab order: the order of the children is the order Tab walks them in.
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    const ControlLayout& control = Controls()[i];
+    TwipsRect twips = control.rect;
+    if (control.kind == ControlKind::DropDownList) twips.height += kListRoomTwips;
+    const PixelRect at = ToPixels(twips, dpiX_, dpiY_);
+    const std::u16string text(control.text);
+    HWND child = CreateWindowExW(
+        0, ClassOf(control.kind), platform::win32::Wide(text), StyleOf(control), at.left,
+        at.top, at.width, at.height, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
+        instance_, nullptr);
+    controls_[i] = child;
+    if (child == nullptr) continue;
+    if (font_ != nullptr) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    for (const std::u16string_view item : control.items) {
+      const std::u16string entry(item);
+      SendMessageW(child, CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(platform::win32::Wide(entry)));
+    }
+  }
+}
+
+void SettingsWindowWin32::Show() {
+  Draw();
+  ShowWindow(window_, showCommand_);
+  UpdateWindow(window_);
+  // The first control in tab order starts with the focus.
+  SetFocus(Child(ControlIndex::Command1));
+}
+
+void SettingsWindowWin32::Draw() {
+  SendMessageW(Child(ControlIndex::Combo1), CB_SETCURSEL,
+               static_cast<WPARAM>(form_.Combo1Entry()), 0);
+  SendMessageW(Child(ControlIndex::Combo2), CB_SETCURSEL,
+               static_cast<WPARAM>(form_.Combo2Entry()), 0);
+  HWND button = Child(ControlIndex::Command1);
+  const bool enabled = form_.Command1Enabled();
+  if (!enabled && GetFocus() == button) {
+    // A greyed button cannot keep the focus; it goes on to the next control, as Tab would.
+    SetFocus(GetNextDlgTabItem(window_, button, FALSE));
+  }
+  EnableWindow(button, enabled ? TRUE : FALSE);
+}
+
+void SettingsWindowWin32::OnCommand(int id, int code, HWND from) {
+  if (id == IdOf(ControlIndex::Combo1) && code == CBN_SELCHANGE) {
+    form_.Combo1_Click(static_cast<int>(SendMessageW(from, CB_GETCURSEL, 0, 0)));
+  } else if (id == IdOf(ControlIndex::Combo2) && code == CBN_SELCHANGE) {
+    form_.Combo2_Click(static_cast<int>(SendMessageW(from, CB_GETCURSEL, 0, 0)));
+  } else if (id == IdOf(ControlIndex::Command1) && code == BN_CLICKED) {
+    form_.Command1_Click();
+  } else if (id == IDOK && GetFocus() == Child(ControlIndex::Command1)) {
+    // Enter on the focused button: the keyboard handling reports it as the window's OK.
+    form_.Command1_Click();
+  } else {
+    return;
+  }
+  Draw();
+}
+
+LRESULT CALLBACK SettingsWindowWin32::Procedure(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<SettingsWindowWin32*>(create->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<SettingsWindowWin32*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  return self->Handle(window, message, wParam, lParam);
+}
+
+LRESULT SettingsWindowWin32::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_ACTIVATE:
+      // Keep the control that had the focus for when the window is active again.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
+      }
+      break;
+    case WM_SETFOCUS: {
+      HWND target = lastFocus_ != nullptr && IsWindowEnabled(lastFocus_)
+                        ? lastFocus_
+                        : GetNextDlgTabItem(window_, nullptr, FALSE);
+      if (target != nullptr) SetFocus(target);
+      return 0;
+    }
+    case WM_DESTROY:
+      // Closing the window ends the program; choices not applied are dropped.
+      window_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void OwnedMessageBoxes::ShowOk(const std::u16string& title, const std::u16string& text,
+                               platform::MessageIcon icon) {
+  UINT flags = MB_OK;
+  switch (icon) {
+    case platform::MessageIcon::Information: flags |= MB_ICONINFORMATION; break;
+    case platform::MessageIcon::Warning: flags |= MB_ICONWARNING; break;
+    case platform::MessageIcon::Error: flags |= MB_ICONERROR; break;
+    case platform::MessageIcon::None: break;
+  }
+  MessageBoxW(owner_, platform::win32::Wide(text), platform::win32::Wide(title), flags);
+}
+
+}  // namespace marrowgate

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+#include "marrowgate/form_layout.h"
+#include "marrowgate/settings_form.h"
+#include "platform/message_boxes.h"
+
+namespace marrowgate {
+
+// The settings window on the screen: built from the layout table, it hands every event to
+// the form and then draws the form's state. It decides nothing itself.
+class SettingsWindowWin32 : public FormWindow {
+ public:
+  SettingsWindowWin32(HINSTANCE instance, SettingsForm& form, int dpiX, int dpiY, int showCommand)
+      : instance_(instance), form_(form), dpiX_(dpiX), dpiY_(dpiY), showCommand_(showCommand) {}
+  ~SettingsWindowWin32() override;
+  SettingsWindowWin32(const SettingsWindowWin32&) = delete;
+  SettingsWindowWin32& operator=(const SettingsWindowWin32&) = delete;
+
+  void Create() override;
+  void Show() override;
+
+  HWND Handle() const { return window_; }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void OnCommand(int id, int code, HWND from);
+  void Draw();
+  HWND Child(ControlIndex index) const { return controls_[static_cast<size_t>(index)]; }
+
+  HINSTANCE instance_;
+  SettingsForm& form_;
+  int dpiX_;
+  int dpiY_;
+  int showCommand_;
+  HWND window_ = nullptr;
+  HFONT font_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  std::array<HWND, 5> controls_{};
+};
+
+// Message boxes owned by the settings window: while one shows, the window takes no clicks.
+class OwnedMessageBoxes : public platform::MessageBoxes {
+ public:
+  void SetOwner(HWND owner) { owner_ = owner; }
+  void ShowOk(const std::u16string& title, const std::u16string& text,
+              platform::MessageIcon icon) override;
+
+ private:
+  HWND owner_ = nullptr;
+};
+
+}  // namespace marrowgate
