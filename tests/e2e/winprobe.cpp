@@ -25,16 +25,25 @@
 //   winprobe procstats PID                     CPU time, private bytes, handles, GDI objects
 //   winprobe menu-latency X Y left|right       click and time until a popup menu shows
 //   winprobe controls HEXTITLE HEXCLASS        a window's controls: class, id, text, enabled,
-//                                              place in its client area, list entries and
-//                                              selection; and which control has the focus
+//                                              place in its client area, check marks, combo
+//                                              and list box entries and selection; and which
+//                                              control has the focus
 //   winprobe combo-pick HEXTITLE HEXCLASS ID N select entry N of that combo box and tell its
 //                                              window, as a user's pick does
 //   winprobe close HEXTITLE HEXCLASS           close that window as its close box does
 //   winprobe keys KEY...                       type keys into the foreground window: tab
 //                                              shift-tab return space up down escape
+//   winprobe list-pick HEXTITLE HEXCLASS ID N  select row N of that list box (-1: none) and
+//                                              tell its window, as a user's click does
+//   winprobe press HEXTITLE HEXCLASS ID        click the button with that id (BM_CLICK)
+//   winprobe processes                         running processes: id, exe name, threads
+//   winprobe priority PID                      the priority class of a process
+//   winprobe set-priority PID CLASS            set it (CLASS as a number, 0x.. allowed), as
+//                                              another tool would
 #include <windows.h>
 // after windows.h
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -494,6 +503,20 @@ std::wstring ComboItem(HWND combo, WPARAM index) {
   return text;
 }
 
+std::wstring ListItem(HWND list, WPARAM index) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, index, 0, SMTO_ABORTIFHUNG, 2000, &length) ||
+      static_cast<LRESULT>(length) == LB_ERR) {
+    return {};
+  }
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 2000, &got);
+  text.resize(static_cast<LRESULT>(got) == LB_ERR ? 0 : static_cast<size_t>(got));
+  return text;
+}
+
 std::string RectJson(const RECT& rect) {
   return "[" + std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
          std::to_string(rect.right - rect.left) + "," + std::to_string(rect.bottom - rect.top) +
@@ -530,6 +553,23 @@ int Controls(const std::wstring& caption, const std::wstring& className) {
                         ",\"enabled\":" + (IsWindowEnabled(child) ? "true" : "false") +
                         ",\"visible\":" + (IsWindowVisible(child) ? "true" : "false") +
                         ",\"rect\":" + RectJson(rect);
+    if (_wcsicmp(kind.c_str(), L"Button") == 0) {
+      DWORD_PTR check = 0;
+      SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &check);
+      entry += std::string(",\"checked\":") + (check == BST_CHECKED ? "true" : "false");
+    }
+    if (_wcsicmp(kind.c_str(), L"ListBox") == 0) {
+      DWORD_PTR count = 0, selected = 0;
+      SendMessageTimeoutW(child, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+      SendMessageTimeoutW(child, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
+      std::string items;
+      for (WPARAM i = 0; i < static_cast<WPARAM>(count); ++i) {
+        if (!items.empty()) items += ',';
+        items += Json(ListItem(child, i));
+      }
+      entry += ",\"items\":[" + items + "],\"selected\":" +
+               std::to_string(static_cast<long long>(static_cast<LRESULT>(selected)));
+    }
     if (_wcsicmp(kind.c_str(), L"ComboBox") == 0) {
       DWORD_PTR count = 0, selected = 0;
       SendMessageTimeoutW(child, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
@@ -576,6 +616,97 @@ int ComboPick(const std::wstring& caption, const std::wstring& className, int id
   }
   std::printf("{\"picked\":%s}\n", picked ? "true" : "false");
   return picked ? 0 : 1;
+}
+
+// LB_SETCURSEL tells nobody either; a user's click also sends LBN_SELCHANGE to the parent.
+int ListPick(const std::wstring& caption, const std::wstring& className, int id, int index) {
+  HWND window = FindWindowOf(caption, className);
+  HWND list = window != nullptr ? GetDlgItem(window, id) : nullptr;
+  if (list == nullptr) {
+    std::printf("{\"picked\":false,\"error\":\"no such list box\"}\n");
+    return 1;
+  }
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 2000,
+                      &result);
+  // Clearing the selection (-1) answers LB_ERR by design.
+  const bool picked = index < 0 || static_cast<LRESULT>(result) == index;
+  DWORD_PTR ignored = 0;
+  if (picked) {
+    SendMessageTimeoutW(window, WM_COMMAND,
+                        MAKEWPARAM(static_cast<WORD>(id), static_cast<WORD>(LBN_SELCHANGE)),
+                        reinterpret_cast<LPARAM>(list), SMTO_ABORTIFHUNG, 5000, &ignored);
+  }
+  std::printf("{\"picked\":%s}\n", picked ? "true" : "false");
+  return picked ? 0 : 1;
+}
+
+// A button press may open a modal box that holds the answer back; the timeout says so
+// ("answered": false) instead of hanging the probe.
+int Press(const std::wstring& caption, const std::wstring& className, int id) {
+  HWND window = FindWindowOf(caption, className);
+  HWND button = window != nullptr ? GetDlgItem(window, id) : nullptr;
+  if (button == nullptr) {
+    std::printf("{\"pressed\":false,\"error\":\"no such button\"}\n");
+    return 1;
+  }
+  DWORD_PTR ignored = 0;
+  const bool answered =
+      SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+  std::printf("{\"pressed\":true,\"answered\":%s}\n", answered ? "true" : "false");
+  return 0;
+}
+
+int Processes() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) {
+    std::printf("{\"error\":%lu}\n", GetLastError());
+    return 1;
+  }
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  std::string list;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (!list.empty()) list += ',';
+    list += "{\"pid\":" + std::to_string(entry.th32ProcessID) +
+            ",\"parent\":" + std::to_string(entry.th32ParentProcessID) +
+            ",\"name\":" + Json(entry.szExeFile) +
+            ",\"threads\":" + std::to_string(entry.cntThreads) + "}";
+  }
+  CloseHandle(snapshot);
+  std::printf("[%s]\n", list.c_str());
+  return 0;
+}
+
+int Priority(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (process == nullptr) {
+    std::printf("{\"found\":false,\"error\":%lu}\n", GetLastError());
+    return 1;
+  }
+  const DWORD priority = GetPriorityClass(process);
+  const DWORD error = GetLastError();
+  CloseHandle(process);
+  if (priority == 0) {
+    std::printf("{\"found\":true,\"class\":null,\"error\":%lu}\n", error);
+    return 1;
+  }
+  std::printf("{\"found\":true,\"class\":%lu}\n", priority);
+  return 0;
+}
+
+int SetPriority(DWORD pid, DWORD priority) {
+  HANDLE process = OpenProcess(PROCESS_SET_INFORMATION, FALSE, pid);
+  if (process == nullptr) {
+    std::printf("{\"set\":false,\"error\":%lu}\n", GetLastError());
+    return 1;
+  }
+  const bool set = SetPriorityClass(process, priority) != FALSE;
+  const DWORD error = GetLastError();
+  CloseHandle(process);
+  std::printf("{\"set\":%s,\"error\":%lu}\n", set ? "true" : "false", set ? 0UL : error);
+  return set ? 0 : 1;
 }
 
 int Close(const std::wstring& caption, const std::wstring& className) {
@@ -688,6 +819,20 @@ int wmain(int argc, wchar_t** argv) {
   if (args.size() == 3 && args[0] == L"close") {
     return Close(FromHexUtf8(args[1]), FromHexUtf8(args[2]));
   }
+  if (args.size() == 5 && args[0] == L"list-pick") {
+    return ListPick(FromHexUtf8(args[1]), FromHexUtf8(args[2]), intAt(3), intAt(4));
+  }
+  if (args.size() == 4 && args[0] == L"press") {
+    return Press(FromHexUtf8(args[1]), FromHexUtf8(args[2]), intAt(3));
+  }
+  auto numberAt = [&](size_t i) {
+    return static_cast<DWORD>(std::wcstoul(args[i].c_str(), nullptr, 0));
+  };
+  if (args.size() == 1 && args[0] == L"processes") return Processes();
+  if (args.size() == 2 && args[0] == L"priority") return Priority(numberAt(1));
+  if (args.size() == 3 && args[0] == L"set-priority") {
+    return SetPriority(numberAt(1), numberAt(2));
+  }
   if (args.size() >= 2 && args[0] == L"keys") {
     return Keys(std::vector<std::wstring>(args.begin() + 1, args.end()));
   }
@@ -696,6 +841,8 @@ int wmain(int argc, wchar_t** argv) {
                " run HEXEXE HEXCMDLINE [MS] | window-of HEXTITLE | move X Y [X Y]... |"
                " click X Y left|right | tooltip [MS] | menu-keys [MS] KEY... |"
                " broadcast-taskbarcreated | memory | controls HEXTITLE HEXCLASS |"
-               " combo-pick HEXTITLE HEXCLASS ID N | close HEXTITLE HEXCLASS | keys KEY...\n");
+               " combo-pick HEXTITLE HEXCLASS ID N | close HEXTITLE HEXCLASS | keys KEY... |"
+               " list-pick HEXTITLE HEXCLASS ID N | press HEXTITLE HEXCLASS ID | processes |"
+               " priority PID | set-priority PID CLASS\n");
   return 64;
 }
