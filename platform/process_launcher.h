@@ -14,6 +14,16 @@ struct ProgramStart {
   WindowStyle style = WindowStyle::Normal;
 };
 
+// The one way this system starts a program: its full path as the application, and a command
+// line that starts with the same path in quotes (a path with blanks must not be split), then
+// the arguments, if any, after one blank.
+inline ProgramStart QuotedProgramStart(const std::u16string& path, const std::u16string& arguments,
+                                       WindowStyle style) {
+  std::u16string commandLine = u"\"" + path + u"\"";
+  if (!arguments.empty()) commandLine += u" " + arguments;
+  return {path, commandLine, style};
+}
+
 class ProcessLauncher {
  public:
   virtual ~ProcessLauncher() = default;

@@ -4,7 +4,7 @@
 TW_PACKAGES=(
   cmake ninja-build g++ python3 libgtest-dev libbenchmark-dev
   mingw-w64 wine wine64 wine32:i386
-  xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales
+  xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales nsis
 )
 
 tw_missing_packages() {

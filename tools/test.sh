@@ -37,6 +37,33 @@ if build host; then
   fi
 fi
 
+# The unit tests again, under AddressSanitizer and UndefinedBehaviorSanitizer: any report fails.
+if build host-asan; then
+  ctest --preset host-asan -j2 >build/ctest-asan.log 2>&1
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' build/ctest-asan.log | tail -n 1)
+  echo "Sanitizer run: ${line:-no result}"
+  if [ -n "$line" ]; then
+    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    [ "$bad" -eq 0 ] || grep -E 'ERROR: |runtime error|Failed' build/ctest-asan.log | head -n 20
+  else
+    cat build/ctest-asan.log
+    broken+=("sanitizer unit tests")
+  fi
+fi
+
+# Every reader of outside input, fuzzed briefly (tools/fuzz.sh runs them longer).
+TW_SKIP_DEPS=1 tools/fuzz.sh "${TW_FUZZ_SECONDS:-15}" | tee build/fuzz-summary.log
+line=$(tail -n 1 build/fuzz-summary.log)
+if [[ $line =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+  passed=$((passed + BASH_REMATCH[1]))
+  failed=$((failed + BASH_REMATCH[2]))
+else
+  broken+=("fuzz targets")
+fi
+
 build win32 || true
 build win64 || true
 

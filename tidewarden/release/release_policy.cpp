@@ -21,8 +21,8 @@ std::vector<std::int32_t> SplitRelease(std::int64_t sizeMB) {
 }
 
 platform::ProgramStart ScrubwrightStart(const std::u16string& appPath, std::int32_t sizeMB) {
-  const std::u16string exe = appPath + u"Scrubwright\\Scrubwright.exe";
-  return {exe, u"\"" + exe + u"\" " + DecimalText(sizeMB), platform::WindowStyle::Minimized};
+  return platform::QuotedProgramStart(appPath + u"Scrubwright\\Scrubwright.exe",
+                                      DecimalText(sizeMB), platform::WindowStyle::Minimized);
 }
 
 std::optional<bool> ReleasePolicy::NeedsRelease() {

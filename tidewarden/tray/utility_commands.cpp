@@ -3,7 +3,7 @@
 namespace tidewarden {
 
 bool UtilityCommands::Start(const std::u16string& path, platform::WindowStyle style) {
-  return launcher_.Start({path, u"\"" + path + u"\"", style});
+  return launcher_.Start(platform::QuotedProgramStart(path, u"", style));
 }
 
 void UtilityCommands::explorerfix_Click() {
