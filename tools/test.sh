@@ -70,26 +70,42 @@ build win64 || true
 # shellcheck source=tests/e2e/wine_env.sh
 source tests/e2e/wine_env.sh
 winenv_detect >/dev/null 2>&1 || true
-e2e() {  # BITS PATTERN
-  local counts=build/e2e-counts-$1
+e2e() {  # BITS PATTERNS NAME: one run on a desktop of its own
+  local counts=build/e2e-counts-$1-$3
   rm -f "$counts"
-  TW_WINE_BITS_WANT=$1 tests/e2e/run.sh "$counts" "$2"
+  TW_E2E_RUN=$3 TW_WINE_BITS_WANT=$1 tests/e2e/run.sh "$counts" "$2"
+}
+add_counts() {  # BITS NAME
+  local counts=build/e2e-counts-$1-$2 p f
   if [ -f "$counts" ]; then
     read -r p f <"$counts"
     passed=$((passed + p))
     failed=$((failed + f))
   else
-    broken+=("end-to-end tests ($1-bit)")
+    broken+=("end-to-end tests ($1-bit, $2)")
   fi
 }
+# The tray program's tests mostly wait for its timer, so they run beside the others, each on a
+# desktop of its own.
+others=$(cd tests/e2e && ls test_*.py | grep -vx 'test_tidewarden.py' | paste -sd, -)
+run_e2e() {  # BITS
+  e2e "$1" test_tidewarden.py tray >build/e2e-tray-$1.log 2>&1 &
+  local tray=$!
+  e2e "$1" "$others" rest
+  wait "$tray"
+  cat build/e2e-tray-$1.log
+  add_counts "$1" rest
+  add_counts "$1" tray
+}
 if [ "${TW_WINE_BITS:-}" = 32 ]; then
-  e2e 32 'test_*.py'
+  run_e2e 32
   # The 64-bit build gets its Scrubwright run too, in a 64-bit session.
-  e2e 64 'test_scrubwright.py'
+  e2e 64 test_scrubwright.py scrubwright
+  add_counts 64 scrubwright
 else
   echo "32-bit programs cannot run on this machine (its kernel refuses 32-bit executables):"
   echo "the end-to-end tests run on the win64 build; the win32 build is built but not run."
-  e2e 64 'test_*.py'
+  run_e2e 64
 fi
 
 for what in "${broken[@]}"; do

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs the end-to-end tests of the real programs on a private Wine desktop.
-#   tests/e2e/run.sh COUNTS_FILE [PATTERN]
+#   tests/e2e/run.sh COUNTS_FILE [PATTERNS]
+# PATTERNS: test file globs separated by commas (default test_*.py). TW_E2E_RUN names the run,
+# so that two runs side by side get a desktop and a Wine prefix each.
 # Tests the build whose bitness this machine's Wine can run (win32 where 32-bit programs run,
 # else win64; TW_WINE_BITS_WANT forces one). Screenshots go to build/e2e-artifacts.
 set -euo pipefail
@@ -22,7 +24,7 @@ for needed in "$TW_DIST/Tidewarden.exe" "$TW_E2E_BIN/winprobe.exe" "$TW_KEEPER_E
 done
 
 echo "End-to-end tests on the $preset build under ${TW_WINE_BITS}-bit Wine"
-work=$root/build/e2e-work-$preset
+work=$root/build/e2e-work-$preset${TW_E2E_RUN:+-$TW_E2E_RUN}
 trap winenv_stop EXIT
 winenv_start "$work" "$root/build/wine-cache"
 

@@ -1,6 +1,6 @@
 """Runs the end-to-end tests (tests/e2e/test_*.py) and writes their counts for test.sh.
 
-Usage: run_tests.py COUNTS_FILE [PATTERN]
+Usage: run_tests.py COUNTS_FILE [PATTERNS]   (file globs separated by commas)
 """
 import os
 import sys
@@ -9,9 +9,11 @@ import unittest
 
 def main():
     counts_file = sys.argv[1]
-    pattern = sys.argv[2] if len(sys.argv) > 2 else "test_*.py"
+    patterns = (sys.argv[2] if len(sys.argv) > 2 else "test_*.py").split(",")
     here = os.path.dirname(os.path.abspath(__file__))
-    suite = unittest.defaultTestLoader.discover(here, pattern=pattern, top_level_dir=here)
+    suite = unittest.TestSuite(
+        unittest.defaultTestLoader.discover(here, pattern=pattern, top_level_dir=here)
+        for pattern in patterns if pattern)
     result = unittest.TextTestRunner(verbosity=2).run(suite)
     failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
     passed = result.testsRun - failed - len(result.skipped)
