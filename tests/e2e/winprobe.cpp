@@ -36,8 +36,9 @@
 //   winprobe list-pick HEXTITLE HEXCLASS ID N  select row N of that list box (-1: none) and
 //                                              tell its window, as a user's click does
 //   winprobe press HEXTITLE HEXCLASS ID        click the button with that id (BM_CLICK)
-//   winprobe processes                         running processes: id, exe name, threads
-//   winprobe priority PID                      the priority class of a process
+//   winprobe processes                         running processes: id, parent, exe name,
+//                                              threads, base priority
+//   winprobe priority PID [PID]...             the priority classes of processes
 //   winprobe set-priority PID CLASS            set it (CLASS as a number, 0x.. allowed), as
 //                                              another tool would
 #include <windows.h>
@@ -672,28 +673,29 @@ int Processes() {
     list += "{\"pid\":" + std::to_string(entry.th32ProcessID) +
             ",\"parent\":" + std::to_string(entry.th32ParentProcessID) +
             ",\"name\":" + Json(entry.szExeFile) +
-            ",\"threads\":" + std::to_string(entry.cntThreads) + "}";
+            ",\"threads\":" + std::to_string(entry.cntThreads) +
+            ",\"base\":" + std::to_string(entry.pcPriClassBase) + "}";
   }
   CloseHandle(snapshot);
   std::printf("[%s]\n", list.c_str());
   return 0;
 }
 
-int Priority(DWORD pid) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
-  if (process == nullptr) {
-    std::printf("{\"found\":false,\"error\":%lu}\n", GetLastError());
-    return 1;
+// The classes of several processes in one go, so a test reads them all within one moment;
+// null for a process that cannot be opened or read.
+int Priorities(const std::vector<DWORD>& pids) {
+  std::string list;
+  bool all = true;
+  for (const DWORD pid : pids) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    const DWORD priority = process != nullptr ? GetPriorityClass(process) : 0;
+    if (process != nullptr) CloseHandle(process);
+    if (!list.empty()) list += ',';
+    list += priority != 0 ? std::to_string(priority) : "null";
+    all = all && priority != 0;
   }
-  const DWORD priority = GetPriorityClass(process);
-  const DWORD error = GetLastError();
-  CloseHandle(process);
-  if (priority == 0) {
-    std::printf("{\"found\":true,\"class\":null,\"error\":%lu}\n", error);
-    return 1;
-  }
-  std::printf("{\"found\":true,\"class\":%lu}\n", priority);
-  return 0;
+  std::printf("{\"classes\":[%s]}\n", list.c_str());
+  return all ? 0 : 1;
 }
 
 int SetPriority(DWORD pid, DWORD priority) {
@@ -829,7 +831,11 @@ int wmain(int argc, wchar_t** argv) {
     return static_cast<DWORD>(std::wcstoul(args[i].c_str(), nullptr, 0));
   };
   if (args.size() == 1 && args[0] == L"processes") return Processes();
-  if (args.size() == 2 && args[0] == L"priority") return Priority(numberAt(1));
+  if (args.size() >= 2 && args[0] == L"priority") {
+    std::vector<DWORD> pids;
+    for (size_t i = 1; i < args.size(); ++i) pids.push_back(numberAt(i));
+    return Priorities(pids);
+  }
   if (args.size() == 3 && args[0] == L"set-priority") {
     return SetPriority(numberAt(1), numberAt(2));
   }
@@ -843,6 +849,6 @@ int wmain(int argc, wchar_t** argv) {
                " broadcast-taskbarcreated | memory | controls HEXTITLE HEXCLASS |"
                " combo-pick HEXTITLE HEXCLASS ID N | close HEXTITLE HEXCLASS | keys KEY... |"
                " list-pick HEXTITLE HEXCLASS ID N | press HEXTITLE HEXCLASS ID | processes |"
-               " priority PID | set-priority PID CLASS\n");
+               " priority PID [PID]... | set-priority PID CLASS\n");
   return 64;
 }
