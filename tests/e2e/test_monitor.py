@@ -1,0 +1,332 @@
+"""Tidewarden's process-priority monitor under Wine: watched programs (copies of keeper.exe
+under other names) held at their classes, the switch in the menu, and the settings window
+driven from another process through winprobe."""
+import os
+import shutil
+import time
+
+import harness
+
+WINDOW = "プロセス監視の設定"
+WINDOW_CLASS = "TidewardenPriorityWindow"
+MONITOR_MENU = "プロセス監視"
+SETTINGS_ITEM = "設定の変更"
+ON_ITEM, OFF_ITEM = "監視する", "監視しない"
+CLOSE_MENU = "メニューを閉じる"
+LIST1, LIST2, ADD, DELETE, OK = 101, 102, 103, 104, 1
+REALTIME_OPTION, HIGH_OPTION, NORMAL_OPTION, IDLE_OPTION = 110, 111, 112, 113
+OPTIONS = [REALTIME_OPTION, HIGH_OPTION, NORMAL_OPTION, IDLE_OPTION]
+REALTIME, HIGH, NORMAL, IDLE = 0x100, 0x80, 0x20, 0x40
+TICK = 6.0          # the monitor's pass period with no settings file
+STARTUP = 15.0
+PASS_MARGIN = 2.0   # how late a pass may come on a busy machine
+
+
+def watch_entry(program, word):
+    """A line of Process.ini as the monitor reads it: 60-character path field, blank, word."""
+    return program.ljust(60) + " " + word
+
+
+def running_row(process):
+    """The row List1 shows for a process of `winprobe processes`: name, word, threads, hex id."""
+    word = {24: "REALTIME", 13: "HIGH", 8: "NORMAL", 4: "IDOL"}.get(process["base"], "")
+    return (process["name"][:32].ljust(32) + " " + word.ljust(10) + " " +
+            str(process["threads"]).ljust(11) + " " + format(process["pid"], "X"))
+
+
+def processes():
+    answer, status = harness.probe("processes")
+    if status != 0 or not isinstance(answer, list):
+        raise AssertionError(f"winprobe processes failed: {answer}")
+    return answer
+
+
+def classes(pids):
+    answer, _ = harness.probe("priority", *[str(pid) for pid in pids])
+    return answer["classes"]
+
+
+def set_class(pid, priority):
+    """Changes a process's class as some other tool would."""
+    answer, _ = harness.probe("set-priority", str(pid), hex(priority))
+    if not (answer and answer.get("set")):
+        raise AssertionError(f"could not set the class of {pid}: {answer}")
+
+
+def window_probe(command, *args):
+    answer, _ = harness.probe(command, harness.hex_text(WINDOW), harness.hex_text(WINDOW_CLASS),
+                              *[str(a) for a in args])
+    return answer
+
+
+class MonitorCase(harness.WineTestCase):
+    def setUp(self):
+        super().setUp()
+        self.tidewarden = None
+        self.timer_started = None
+
+    # --- files and programs ---
+
+    def write(self, name, data):
+        with open(self.folder.exe(name), "wb") as file:
+            file.write(data)
+
+    def read(self, name):
+        try:
+            with open(self.folder.exe(name), "rb") as file:
+                return file.read()
+        except FileNotFoundError:
+            return None
+
+    def assert_file_becomes(self, name, data):
+        """The menu's command runs just after the menu closes: wait for its file."""
+        done = harness.wait_until(lambda: self.read(name) == data, 5)
+        self.assertTrue(done, f"{name} holds {self.read(name)!r}, not {data!r}")
+
+    def write_watch_list(self, *entries):
+        self.write("Process.ini", "".join(e + "\r\n" for e in entries).encode("ascii"))
+
+    def start_programs(self, name, count):
+        """Starts `count` copies of a hidden-window program under the exe name `name` from the
+        program folder; their process ids."""
+        exe = self.folder.exe(name)
+        shutil.copyfile(os.environ["TW_KEEPER_EXE"], exe)
+        before = {p["pid"] for p in processes()}
+        for _ in range(count):
+            started = harness.Started(exe, [])
+            self.addCleanup(started.kill)
+
+        def started():
+            new = sorted(p["pid"] for p in processes()
+                         if p["name"] == name and p["pid"] not in before)
+            return new if len(new) == count else None
+
+        pids = harness.wait_until(started, STARTUP)
+        self.assertTrue(pids, f"{count} copies of {name} did not start")
+        return pids
+
+    def start_tidewarden(self):
+        """Starts the tray program and notes when its pass timer started."""
+        hwnd_file = self.folder.exe("hwnd.tmp")
+        if os.path.exists(hwnd_file):
+            os.unlink(hwnd_file)
+        self.tidewarden = harness.Started(self.folder.exe("Tidewarden.exe"), [])
+        self.addCleanup(self.stop_tidewarden)
+        self.assertTrue(harness.wait_for_file(hwnd_file, STARTUP), "Tidewarden did not start")
+        # The timer starts just before the file is written.
+        self.timer_started = time.monotonic()
+
+    def after_next_pass(self, moment=None):
+        """A moment safely after the first pass that follows `moment` (default: now)."""
+        moment = time.monotonic() if moment is None else moment
+        passes = int((moment - self.timer_started) // TICK) + 1
+        return self.timer_started + passes * TICK + PASS_MARGIN
+
+    def stop_tidewarden(self):
+        self.tidewarden.kill()
+        harness.sweep_tray()
+
+    def wait_for_classes(self, pids, expected, timeout):
+        got = harness.wait_until(lambda: classes(pids) == expected, timeout, interval=0.2)
+        self.assertTrue(got, f"classes {classes(pids)}, not {expected}")
+
+    def hold_until(self, pids, expected, moment):
+        """Asserts the processes keep `expected` until `moment` (monotonic time)."""
+        while time.monotonic() < moment:
+            self.assertEqual(classes(pids), expected)
+            time.sleep(0.5)
+        self.assertEqual(classes(pids), expected)
+
+    # --- the menu and the window ---
+
+    def open_menu(self):
+        self.assertTrue(harness.click_slot(0, "right"))
+        items = harness.read_menu()
+        self.assertIsNotNone(items, "no popup menu")
+        return items
+
+    def monitor_checks(self, items):
+        """Check marks of "監視する" and "監視しない" in the monitor submenu of a read menu."""
+        submenu = harness.menu_item(items, MONITOR_MENU)["submenu"]
+        return [harness.menu_item(submenu, c)["checked"] for c in (ON_ITEM, OFF_ITEM)]
+
+    def choose_in_monitor_menu(self, caption):
+        self.assertTrue(harness.click_slot(0, "right"))
+        self.assertTrue(harness.choose_menu_item(MONITOR_MENU))
+        self.assertTrue(harness.choose_menu_item(caption))
+
+    def open_window(self):
+        self.choose_in_monitor_menu(SETTINGS_ITEM)
+        window = harness.wait_until(self.window, STARTUP)
+        self.assertTrue(window, "the priority window did not open")
+        return window
+
+    def window(self):
+        answer = window_probe("controls")
+        return answer if answer and answer.get("found") and answer["visible"] else None
+
+    def windows_open(self):
+        answer, _ = harness.probe("window-of", harness.hex_text(WINDOW))
+        return [w for w in answer if w["class"] == WINDOW_CLASS]
+
+    def control(self, window, control_id):
+        return next(c for c in window["controls"] if c["id"] == control_id)
+
+    def pick_row(self, list_id, wanted):
+        """Selects, as a user's click does, the first row for which `wanted(text)` holds; the
+        running list is redrawn every second, so the pick is checked and retried."""
+        for _ in range(5):
+            rows = self.control(self.window(), list_id)["items"]
+            index = next((k for k, row in enumerate(rows) if wanted(row)), None)
+            self.assertIsNotNone(index, f"no such row in {rows}")
+            self.assertTrue(window_probe("list-pick", list_id, index)["picked"])
+            shown = self.control(self.window(), list_id)
+            if shown["selected"] >= 0 and wanted(shown["items"][shown["selected"]]):
+                return shown["items"][shown["selected"]]
+        self.fail("the row could not be selected")
+
+    def press(self, control_id):
+        answer = window_probe("press", control_id)
+        self.assertTrue(answer and answer.get("pressed") and answer.get("answered"), answer)
+
+    def option_states(self):
+        window = self.window()
+        return ([self.control(window, i)["enabled"] for i in OPTIONS],
+                [self.control(window, i)["checked"] for i in OPTIONS])
+
+    # --- tests ---
+
+    def test_watched_programs_are_held_at_their_classes(self):
+        self.write("Process2.ini", b"ON\r\n")
+        self.write_watch_list(watch_entry("Watched.exe", "HIGH"),
+                              watch_entry("Sleepy.exe", "IDOL".ljust(10)))
+        watched = self.start_programs("Watched.exe", 2)
+        sleepy = self.start_programs("Sleepy.exe", 1)
+        bystander = self.start_programs("Watched2.exe", 1)   # a near name is no match
+        everyone = watched + sleepy + bystander
+        self.assertEqual(classes(everyone), [NORMAL] * 4)
+        self.start_tidewarden()
+        expected = [HIGH, HIGH, IDLE, NORMAL]
+        self.wait_for_classes(everyone, expected, TICK + PASS_MARGIN + 2)
+        # Right after a pass: another tool changes two of them; the next pass undoes it.
+        set_class(watched[0], NORMAL)
+        set_class(sleepy[0], REALTIME)
+        self.assertEqual(classes(everyone), [NORMAL, HIGH, REALTIME, NORMAL])
+        self.wait_for_classes(everyone, expected, TICK + PASS_MARGIN)
+
+    def test_switch_file_OFF_leaves_watched_programs_alone(self):
+        self.write("Process2.ini", b"OFF\r\n")
+        self.write_watch_list(watch_entry("Watched.exe", "HIGH"))
+        watched = self.start_programs("Watched.exe", 1)
+        self.start_tidewarden()
+        first_pass = self.after_next_pass(self.timer_started)
+        self.assertEqual(self.monitor_checks(self.open_menu()), [False, True])
+        self.assertTrue(harness.choose_menu_item(CLOSE_MENU))
+        self.hold_until(watched, [NORMAL], first_pass)
+        self.assertEqual(self.read("Process2.ini"), b"OFF\r\n")   # only read
+
+    def test_menu_switch_writes_its_file_and_starts_and_stops_the_passes(self):
+        # Anything but exactly "ON" in the first line is off.
+        self.write("Process2.ini", b"on\r\n")
+        self.write_watch_list(watch_entry("Watched.exe", "HIGH"))
+        watched = self.start_programs("Watched.exe", 1)
+        self.start_tidewarden()
+        first_pass = self.after_next_pass(self.timer_started)
+        self.assertEqual(self.monitor_checks(self.open_menu()), [False, True])
+        self.assertTrue(harness.choose_menu_item(CLOSE_MENU))
+        self.hold_until(watched, [NORMAL], first_pass)
+        self.assertEqual(self.read("Process2.ini"), b"on\r\n")
+
+        self.choose_in_monitor_menu(ON_ITEM)
+        self.assert_file_becomes("Process2.ini", b"ON\r\n")
+        self.wait_for_classes(watched, [HIGH], TICK + PASS_MARGIN)
+        self.assertEqual(self.monitor_checks(self.open_menu()), [True, False])
+        self.assertTrue(harness.choose_menu_item(MONITOR_MENU))
+        self.assertTrue(harness.choose_menu_item(OFF_ITEM))
+        self.assert_file_becomes("Process2.ini", b"OFF\r\n")
+        set_class(watched[0], NORMAL)
+        changed = time.monotonic()
+        self.assertEqual(self.monitor_checks(self.open_menu()), [False, True])
+        self.assertTrue(harness.choose_menu_item(CLOSE_MENU))
+        self.hold_until(watched, [NORMAL], self.after_next_pass(changed))
+
+    def test_window_adds_a_program_sets_its_class_and_saves_the_list(self):
+        self.write("Process2.ini", b"ON\r\n")
+        watched = self.start_programs("Watched.exe", 2)
+        for pid in watched:
+            set_class(pid, HIGH)
+        self.start_tidewarden()
+        self.open_window()
+        # One row per running process, in the list's own fixed-width layout.
+        rows = self.control(self.window(), LIST1)["items"]
+        running = processes()
+        for process in running:
+            if process["name"] == "Watched.exe":
+                self.assertIn(running_row(process), rows)
+        tidewarden = next(p for p in running if p["name"] == "Tidewarden.exe")
+        self.assertTrue(any(r.startswith("Tidewarden.exe".ljust(32)) and
+                            r.endswith(" " + format(tidewarden["pid"], "X")) for r in rows), rows)
+        self.assertEqual(self.control(self.window(), LIST2)["items"], [])
+        self.assertEqual(self.option_states(), ([False] * 4, [False] * 4))
+
+        # Adding the same program twice, from either of its rows, gives one entry.
+        row = self.pick_row(LIST1, lambda r: r.startswith("Watched.exe "))
+        self.press(ADD)
+        self.pick_row(LIST1, lambda r: r.startswith("Watched.exe ") and r != row)
+        self.press(ADD)
+        word = row[33:43]
+        entry = watch_entry("Watched.exe", word)
+        self.assertEqual(self.control(self.window(), LIST2)["items"], [entry])
+        self.assertEqual(classes(watched), [HIGH, HIGH])   # adding sets nothing yet
+
+        self.pick_row(LIST2, lambda r: r == entry)
+        self.assertEqual(self.option_states()[0], [True] * 4)
+        self.press(NORMAL_OPTION)
+        self.assertEqual(classes(watched), [NORMAL, NORMAL])
+        saved = watch_entry("Watched.exe", "NORMAL")
+        window = self.window()
+        self.assertEqual(self.control(window, LIST2)["items"], [saved])
+        self.assertEqual(self.option_states(), ([True] * 4, [False, False, True, False]))
+        harness.screenshot("priority-window-rows")
+
+        self.press(OK)
+        self.assertTrue(harness.wait_until(lambda: not self.windows_open(), 5),
+                        "the window stayed open after OK")
+        self.assert_file_becomes("Process.ini", (saved + "\r\n").encode("ascii"))
+        # The saved list is the one the passes use from now on.
+        for pid in watched:
+            set_class(pid, IDLE)
+        self.wait_for_classes(watched, [NORMAL, NORMAL], TICK + PASS_MARGIN)
+
+    def test_open_window_pauses_the_passes_and_its_close_box_discards_edits(self):
+        self.write("Process2.ini", b"ON\r\n")
+        self.write_watch_list(watch_entry("Watched.exe", "HIGH"), "")
+        before = self.read("Process.ini")
+        watched = self.start_programs("Watched.exe", 1)
+        self.start_tidewarden()
+        self.open_window()
+        set_class(watched[0], IDLE)
+        changed = time.monotonic()
+        # Edits: the watched entry deleted, Tidewarden itself added.
+        self.assertEqual(self.control(self.window(), LIST2)["items"],
+                         [watch_entry("Watched.exe", "HIGH")])
+        self.pick_row(LIST2, lambda r: r.startswith("Watched.exe"))
+        self.press(DELETE)
+        self.pick_row(LIST1, lambda r: r.startswith("Tidewarden.exe "))
+        self.press(ADD)
+        edited = self.control(self.window(), LIST2)["items"]
+        self.assertEqual(len(edited), 1)
+        self.assertTrue(edited[0].startswith("Tidewarden.exe".ljust(60) + " "), edited)
+        self.hold_until(watched, [IDLE], self.after_next_pass(changed))
+
+        # Asked for again, the open window comes back as it is: still one, edits kept.
+        self.open_window()
+        self.assertEqual(len(self.windows_open()), 1)
+        self.assertEqual(self.control(self.window(), LIST2)["items"], edited)
+
+        self.assertTrue(window_probe("close")["posted"])
+        self.assertTrue(harness.wait_until(lambda: not self.windows_open(), 5),
+                        "the close box did not close the window")
+        self.assertEqual(self.read("Process.ini"), before)
+        # The passes resume with the list as it was before the discarded edits.
+        self.wait_for_classes(watched, [HIGH], TICK + PASS_MARGIN)
