@@ -74,6 +74,10 @@ void PriorityWindow::RefreshRunningList() {
   }
 }
 
+void PriorityWindow::List1_Click(std::optional<size_t> row) {
+  runningSelection_ = row && *row < runningRows_.size() ? row : std::nullopt;
+}
+
 void PriorityWindow::Command7_Click() {
   if (!runningSelection_) return;
   const auto& table = monitor_.ProcessTable();
@@ -120,7 +124,8 @@ bool PriorityWindow::Command8_Click() {
     boxes_.ShowOk(kTitle, kNotSaved, platform::MessageIcon::Warning);
     return false;
   }
-  monitor_.LoadWatchList();
+  // The live list follows the file; should the file not read back, it still gets what was saved.
+  if (!monitor_.LoadWatchList()) monitor_.SetLiveWatchList(entries_);
   return true;
 }
 

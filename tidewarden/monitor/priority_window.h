@@ -36,7 +36,7 @@ class PriorityWindow {
   void Form_Load();
   void Timer1_Timer() { RefreshRunningList(); }
   void RefreshRunningList();
-  void List1_Click(std::optional<size_t> row) { runningSelection_ = row; }
+  void List1_Click(std::optional<size_t> row);
   void Command7_Click();
   void List2_Click(std::optional<size_t> entry);
   void Option1_Click(int index);

@@ -25,13 +25,14 @@ void ProcessMonitor::LoadMonitorSwitch() {
   menu_[{Item::Settingmnu32}].checked = true;
 }
 
-void ProcessMonitor::LoadWatchList() { LoadWatchListInto(liveList_); }
+bool ProcessMonitor::LoadWatchList() { return LoadWatchListInto(liveList_); }
 
-void ProcessMonitor::LoadWatchListInto(std::vector<std::u16string>& target) {
-  if (!files_.Exists(WatchFile())) return;
+bool ProcessMonitor::LoadWatchListInto(std::vector<std::u16string>& target) {
+  if (!files_.Exists(WatchFile())) return false;
   const auto text = files_.ReadText(WatchFile());
-  if (!text) return;
+  if (!text) return false;
   target = ParseWatchList(*text);
+  return true;
 }
 
 bool ProcessMonitor::SaveWatchList(const std::vector<std::u16string>& entries) {

@@ -21,9 +21,10 @@ class ProcessMonitor {
       : state_(state), files_(files), processes_(processes), boxes_(boxes), menu_(menu) {}
 
   void LoadMonitorSwitch();
-  void LoadWatchList();
-  // Replaces `target` with the entries of Process.ini; a missing file leaves it as it is.
-  void LoadWatchListInto(std::vector<std::u16string>& target);
+  // False when Process.ini is missing or cannot be read: the list then stays as it was.
+  bool LoadWatchList();
+  bool LoadWatchListInto(std::vector<std::u16string>& target);
+  void SetLiveWatchList(std::vector<std::u16string> entries) { liveList_ = std::move(entries); }
   // Writes Process.ini whole; false when it could not be written (the old file stays).
   bool SaveWatchList(const std::vector<std::u16string>& entries);
   void Settingmnu32_Click();

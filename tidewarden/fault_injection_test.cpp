@@ -1,0 +1,203 @@
+// Every platform call on the timer ticks, the popup refresh and the priority window, failed
+// in turn: the program must go on, with its state consistent and its files whole.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_display.h"
+#include "platform/fake/fake_files.h"
+#include "platform/fake/fake_memory_status.h"
+#include "platform/fake/fake_message_boxes.h"
+#include "platform/fake/fake_own_process.h"
+#include "platform/fake/fake_popup_menus.h"
+#include "platform/fake/fake_process_launcher.h"
+#include "platform/fake/fake_processes.h"
+#include "platform/fake/fake_resource_meter.h"
+#include "platform/fake/fake_session.h"
+#include "platform/fake/fake_shell_windows.h"
+#include "platform/fake/fake_timers.h"
+#include "platform/fake/fake_tray_icon.h"
+#include "platform/fake/fake_wave_out.h"
+#include "tidewarden/main_form.h"
+#include "tidewarden/monitor/watch_entry.h"
+
+namespace tidewarden {
+namespace {
+
+using platform::TimerId;
+
+struct Machine {
+  platform::fake::CallLog log;
+  platform::fake::FakeClock clock;
+  platform::fake::FakeFiles files{log};
+  platform::fake::FakeMemoryStatus memory;
+  platform::fake::FakeResourceMeter meter;
+  platform::fake::FakeProcessLauncher launcher{log};
+  platform::fake::FakeTrayIcon tray{log};
+  platform::fake::FakeTimers timers{log};
+  platform::fake::FakeSession session;
+  platform::fake::FakeAppLifetime lifetime{log};
+  platform::fake::FakeOwnProcess process{log};
+  platform::fake::FakePopupMenus popups;
+  platform::fake::FakeMessageBoxes boxes{log};
+  platform::fake::FakeWaveOut waveOut{log};
+  platform::fake::FakeMasterVolume master;
+  platform::fake::FakeDisplay display;
+  platform::fake::FakeProcesses processes{log};
+  struct : PriorityWindowHost {
+    void ShowPriorityWindow() override {}
+  } host;
+  platform::fake::FakeShellWindows shell{log};
+  platform::fake::FakeEventPump pump;
+  MainForm form{Ports{clock, files, memory, meter, launcher, tray, timers, session, lifetime,
+                      process, popups, boxes, waveOut, master, display, processes, host, shell,
+                      pump}};
+
+  const std::u16string app = u"C:\\Tools\\Tidewarden\\";
+  const std::u16string watchFile = app + u"Process.ini";
+  const std::u16string watchText = PathField(u"C:\\APP\\A.EXE") + u" HIGH\r\n";
+
+  // A machine where every path has work to do: low memory, monitoring on, a watched program,
+  // a sound device, display modes, the resource meter.
+  Machine() {
+    memory.SetMB(1024, 100);
+    files.files_[u"C:\\WINDOWS\\system\\rsrc32.dll"] = u"";
+    files.files_[app + u"Process2.ini"] = u"ON\r\n";
+    files.files_[watchFile] = watchText;
+    files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n";
+    processes.running_ = {{7, 1, 8, u"C:\\APP\\A.EXE"}, {8, 1, 8, u"C:\\APP\\B.EXE"}};
+    waveOut.devices_ = {{0x0004, 0x80008000u}};
+    display.modes_ = {{800, 600, 32}, {1024, 768, 32}};
+    form.Form_Load();
+  }
+};
+
+struct Fault {
+  const char* name;
+  std::function<void(Machine&)> inject;
+};
+
+std::vector<Fault> Faults() {
+  return {
+      {"none", [](Machine&) {}},
+      {"memory status", [](Machine& m) { m.memory.answer_.reset(); }},
+      {"memory total zero", [](Machine& m) { m.memory.answer_ = platform::PhysicalMemory{0, 0}; }},
+      {"memory nonsense", [](Machine& m) {
+         m.memory.answer_ = platform::PhysicalMemory{1, ~0ULL};
+       }},
+      {"resource meter", [](Machine& m) { m.meter.answer_.reset(); }},
+      {"resource meter negative", [](Machine& m) { m.meter.answer_ = -5; }},
+      {"program start", [](Machine& m) { m.launcher.refuse_ = true; }},
+      {"tray icon", [](Machine& m) { m.tray.refuseAdd_ = true; m.tray.shown_ = false; }},
+      {"file reads", [](Machine& m) {
+         for (auto& [path, text] : m.files.files_) m.files.unreadable_.insert(path);
+       }},
+      {"file writes", [](Machine& m) { m.files.refuseWrites_ = true; }},
+      {"process snapshot", [](Machine& m) { m.processes.snapshotFails_ = true; }},
+      {"process open", [](Machine& m) { m.processes.unopenable_ = {7, 8}; }},
+      {"process table changes", [](Machine& m) { m.processes.running_.clear(); }},
+      {"wave-out caps", [](Machine& m) { m.waveOut.devices_[0].support.reset(); }},
+      {"wave-out volume", [](Machine& m) { m.waveOut.devices_[0].volume.reset(); }},
+      {"no sound device", [](Machine& m) { m.waveOut.devices_.clear(); }},
+      {"display test", [](Machine& m) {
+         m.display.testAnswers_[{800, 600, 32}] = -1;
+         m.display.testAnswers_[{1024, 768, 32}] = -1;
+       }},
+      {"display enumeration", [](Machine& m) { m.display.modes_.clear(); }},
+      {"display nonsense", [](Machine& m) { m.display.current_ = {-1, 0, 0}; }},
+  };
+}
+
+TEST(FaultInjection, TimerTicksGoOn) {
+  for (const Fault& fault : Faults()) {
+    SCOPED_TRACE(fault.name);
+    Machine m;
+    const std::u16string before = m.tray.tooltip_;
+    fault.inject(m);
+    m.form.Timer1_Timer();
+    m.form.Timer2_Timer();
+    m.form.Timer1_Timer();
+    EXPECT_TRUE(m.timers.Running(TimerId::Timer1));
+    EXPECT_TRUE(m.timers.Running(TimerId::Timer2));
+    EXPECT_FALSE(m.lifetime.quit_);
+    EXPECT_GE(m.form.State().ReleaseCount, 0);
+    // The tooltip is always a whole status line: the new one or the one before.
+    EXPECT_EQ(m.tray.tooltip_.rfind(u"時刻 ≪", 0), 0u);
+    if (!m.tray.shown_) {
+      EXPECT_EQ(m.tray.tooltip_, before);
+    }
+    EXPECT_EQ(m.files.files_[m.watchFile], m.watchText);
+  }
+}
+
+TEST(FaultInjection, PopupOpensWhateverFails) {
+  for (const Fault& fault : Faults()) {
+    SCOPED_TRACE(fault.name);
+    Machine m;
+    fault.inject(m);
+    m.form.Picture1_MouseMove(517.0F);
+    m.form.Picture1_MouseMove(514.0F);
+    ASSERT_EQ(m.popups.shown_.size(), 2u);
+    EXPECT_EQ(m.popups.shown_[0].front().caption, u"メニューを閉じる");
+    EXPECT_EQ(m.popups.shown_[0].back().caption, u"終了");
+    // At most one volume step is checked, whatever the device said.
+    int checked = 0;
+    for (const auto& entry : m.popups.shown_[1]) checked += entry.checked ? 1 : 0;
+    EXPECT_LE(checked, 1);
+  }
+}
+
+TEST(FaultInjection, MenuCommandsGoOn) {
+  for (const Fault& fault : Faults()) {
+    for (const char16_t* choice : {u"メモリーリークを治す", u"±0 (中音量)", u"監視しない",
+                                   u"監視する", u"ツール設定の変更", u"エクスプローラを再起動する"}) {
+      SCOPED_TRACE(std::string(fault.name));
+      Machine m;
+      m.shell.present_ = false;
+      fault.inject(m);
+      m.popups.choose_ = choice;
+      m.form.Picture1_MouseMove(517.0F);
+      EXPECT_TRUE(m.timers.Running(TimerId::Timer1));
+      EXPECT_FALSE(m.lifetime.quit_);
+      const auto& switchFile = m.files.files_[m.app + u"Process2.ini"];
+      EXPECT_TRUE(switchFile == u"ON\r\n" || switchFile == u"OFF\r\n");
+    }
+  }
+}
+
+TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
+  for (const Fault& fault : Faults()) {
+    SCOPED_TRACE(fault.name);
+    Machine m;
+    PriorityWindow window{m.form.Monitor(), m.form.MutableState(), m.boxes};
+    window.Form_Load();
+    fault.inject(m);
+    window.Timer1_Timer();
+    window.List1_Click(1);
+    window.Command7_Click();
+    window.List2_Click(0);
+    window.Option1_Click(2);
+    window.Timer1_Timer();
+    EXPECT_EQ(window.RunningRows().size(), m.form.Monitor().ProcessTable().size());
+    if (window.RunningSelection()) {
+      EXPECT_LT(*window.RunningSelection(), window.RunningRows().size());
+    }
+    const bool saved = window.Command8_Click();
+    const std::u16string& file = m.files.files_[m.watchFile];
+    if (saved) {
+      EXPECT_EQ(file, WatchListText(window.WatchEntries()));
+      EXPECT_EQ(m.form.Monitor().LiveWatchList(), window.WatchEntries());
+    } else {
+      EXPECT_EQ(file, m.watchText);  // the old list stays whole
+      EXPECT_FALSE(m.boxes.shown_.empty());
+    }
+    window.Form_QueryUnload();
+    EXPECT_EQ(m.form.State().PriorityWindowOpen, 0);
+  }
+}
+
+}  // namespace
+}  // namespace tidewarden
