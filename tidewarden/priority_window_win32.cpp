@@ -149,15 +149,20 @@ void PriorityWindowWin32::Create() {
 }
 
 void PriorityWindowWin32::CreateControls() {
-  auto make = [&](const wchar_t* kind, const std::wstring& text, DWORD style, int left, int top,
-                  int width, int height, int id, HFONT font) {
-    HWND control = CreateWindowExW(0, kind, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   Pixels(left, true), Pixels(top, false), Pixels(width, true),
-                                   Pixels(height, false), window_,
+  // Places a control in pixels; `make` takes the layout's twips.
+  auto place = [&](const wchar_t* kind, const std::wstring& text, DWORD style, int x, int y,
+                   int cx, int cy, int id, HFONT font) {
+    HWND control = CreateWindowExW(0, kind, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y,
+                                   cx, cy, window_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                    nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     return control;
+  };
+  auto make = [&](const wchar_t* kind, const std::wstring& text, DWORD style, int left, int top,
+                  int width, int height, int id, HFONT font) {
+    return place(kind, text, style, Pixels(left, true), Pixels(top, false), Pixels(width, true),
+                 Pixels(height, false), id, font);
   };
   int frameLeft = 0;
   int frameTop = 0;
@@ -196,12 +201,19 @@ void PriorityWindowWin32::CreateControls() {
            uiFont_);
     }
   }
-  int index = 0;
-  for (const ControlLayout& c : PriorityWindow::OptionLayout()) {
-    options_[index] = make(L"BUTTON", TextOf(c.caption), BS_RADIOBUTTON | WS_TABSTOP,
-                           frameLeft + c.left, frameTop + c.top, c.width, c.height,
-                           kIdOption0 + index, uiFont_);
-    ++index;
+  const std::vector<ControlLayout>& options = PriorityWindow::OptionLayout();
+  for (size_t k = 0; k < options.size() && k < std::size(options_); ++k) {
+    const ControlLayout& c = options[k];
+    const int x = Pixels(frameLeft + c.left, true);
+    int cx = Pixels(c.width, true);
+    // Laid out wider than the gap to the next one: a redrawn button paints its whole
+    // rectangle and would wipe out the next one's circle, so it ends where that one begins.
+    if (k + 1 < options.size()) {
+      cx = std::min(cx, Pixels(frameLeft + options[k + 1].left, true) - x);
+    }
+    options_[k] = place(L"BUTTON", TextOf(c.caption), BS_RADIOBUTTON | WS_TABSTOP, x,
+                        Pixels(frameTop + c.top, false), cx, Pixels(c.height, false),
+                        kIdOption0 + static_cast<int>(k), uiFont_);
   }
 }
 

@@ -287,6 +287,11 @@ class MonitorCase(harness.WineTestCase):
         window = self.window()
         self.assertEqual(self.control(window, LIST2)["items"], [saved])
         self.assertEqual(self.option_states(), ([True] * 4, [False, False, True, False]))
+        # Side by side and never overlapping: a redrawn option button paints its whole
+        # rectangle, and would wipe out the circle of a neighbour it reaches into.
+        rects = [self.control(window, i)["rect"] for i in OPTIONS]
+        for left, right in zip(rects, rects[1:]):
+            self.assertLessEqual(left[0] + left[2], right[0], rects)
         harness.screenshot("priority-window-rows")
 
         self.press(OK)
