@@ -1,0 +1,90 @@
+"""Tidewarden under Wine for a long time, kept busy as a user would keep it: the popup opened
+and closed every few seconds, the priority window opened, left to refresh and closed, and
+Marrowgate applying now and then. Prints what the process holds at the start and the end.
+
+Run inside a Wine session with the e2e variables set (tools/soak.sh does that).
+Usage: soak.py [SECONDS]
+"""
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
+                                "e2e"))
+import harness  # noqa: E402
+from tray_bench import linux_view, stats  # noqa: E402
+
+PRIORITY = ("プロセス監視の設定", "TidewardenPriorityWindow")
+MARROWGATE = ("Tidewardenツールの設定", "MarrowgateForm")
+
+
+def window_probe(window, command, *args):
+    answer, _ = harness.probe(command, harness.hex_text(window[0]), harness.hex_text(window[1]),
+                              *[str(a) for a in args])
+    return answer or {}
+
+
+def choose(*path):
+    """Right click, then the menu items of `path` in turn."""
+    harness.click_slot(0, "right")
+    if harness.read_menu(5000) is None:
+        return False
+    return all(harness.choose_menu_item(caption, 5000) for caption in path)
+
+
+def snapshot(windows_pid, pid):
+    figures = dict(stats(windows_pid) or {})
+    figures.update({"linux_" + key: value for key, value in linux_view(pid).items()})
+    return figures
+
+
+def main():
+    seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 1800
+    folder = harness.ProgramFolder()
+    started = harness.Started(folder.exe("Tidewarden.exe"), [])
+    counts = {"menus": 0, "priority windows": 0, "applies": 0, "failed steps": 0}
+    try:
+        harness.wait_until(lambda: os.path.exists(folder.exe("hwnd.tmp")), 20)
+        time.sleep(3)
+        answer, _ = harness.probe("window-of", harness.hex_text("Tidewarden "))
+        windows_pid = answer[0]["pid"]
+        # One round of everything first, so what Wine sets up once is not counted as growth.
+        choose("メニューを閉じる")
+        first = snapshot(windows_pid, started.process.pid)
+        end = time.monotonic() + seconds
+        turn = 0
+        while time.monotonic() < end and started.process.poll() is None:
+            turn += 1
+            ok = choose("メニューを閉じる")
+            counts["menus"] += 1
+            if turn % 6 == 0:
+                ok = choose("プロセス監視", "設定の変更") and ok
+                time.sleep(3)  # three refreshes of the running list
+                ok = bool(window_probe(PRIORITY, "close").get("posted")) and ok
+                counts["priority windows"] += 1
+            if turn % 12 == 0:
+                ok = choose("ツール設定の変更") and ok
+                if harness.wait_until(lambda: window_probe(MARROWGATE, "controls").get("found"), 10):
+                    combos = [c for c in window_probe(MARROWGATE, "controls").get("controls", [])
+                              if c.get("class") == "ComboBox"]
+                    if combos:
+                        window_probe(MARROWGATE, "combo-pick", combos[0]["id"], turn % 3)
+                    window_probe(MARROWGATE, "press", 1)
+                    window_probe(MARROWGATE, "close")
+                    counts["applies"] += 1
+                else:
+                    ok = False
+            counts["failed steps"] += 0 if ok else 1
+            time.sleep(2)
+        last = snapshot(windows_pid, started.process.pid)
+        print(f"Soak {seconds:.0f} s: {counts}")
+        print(f"  still running: {started.process.poll() is None}")
+        for key in sorted(first):
+            print(f"  {key}: start {first[key]}, end {last.get(key)}")
+    finally:
+        started.kill()
+        folder.remove()
+
+
+if __name__ == "__main__":
+    main()
