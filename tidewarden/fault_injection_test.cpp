@@ -6,21 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_clock.h"
-#include "platform/fake/fake_display.h"
-#include "platform/fake/fake_files.h"
-#include "platform/fake/fake_memory_status.h"
-#include "platform/fake/fake_message_boxes.h"
-#include "platform/fake/fake_own_process.h"
-#include "platform/fake/fake_popup_menus.h"
-#include "platform/fake/fake_process_launcher.h"
-#include "platform/fake/fake_processes.h"
-#include "platform/fake/fake_resource_meter.h"
-#include "platform/fake/fake_session.h"
-#include "platform/fake/fake_shell_windows.h"
-#include "platform/fake/fake_timers.h"
-#include "platform/fake/fake_tray_icon.h"
-#include "platform/fake/fake_wave_out.h"
+#include "tidewarden/fake_ports.h"
 #include "tidewarden/main_form.h"
 #include "tidewarden/monitor/watch_entry.h"
 
@@ -29,32 +15,8 @@ namespace {
 
 using platform::TimerId;
 
-struct Machine {
-  platform::fake::CallLog log;
-  platform::fake::FakeClock clock;
-  platform::fake::FakeFiles files{log};
-  platform::fake::FakeMemoryStatus memory;
-  platform::fake::FakeResourceMeter meter;
-  platform::fake::FakeProcessLauncher launcher{log};
-  platform::fake::FakeTrayIcon tray{log};
-  platform::fake::FakeTimers timers{log};
-  platform::fake::FakeSession session;
-  platform::fake::FakeAppLifetime lifetime{log};
-  platform::fake::FakeOwnProcess process{log};
-  platform::fake::FakePopupMenus popups;
-  platform::fake::FakeMessageBoxes boxes{log};
-  platform::fake::FakeWaveOut waveOut{log};
-  platform::fake::FakeMasterVolume master;
-  platform::fake::FakeDisplay display;
-  platform::fake::FakeProcesses processes{log};
-  struct : PriorityWindowHost {
-    void ShowPriorityWindow() override {}
-  } host;
-  platform::fake::FakeShellWindows shell{log};
-  platform::fake::FakeEventPump pump;
-  MainForm form{Ports{clock, files, memory, meter, launcher, tray, timers, session, lifetime,
-                      process, popups, boxes, waveOut, master, display, processes, host, shell,
-                      pump}};
+struct Machine : FakePorts {
+  MainForm form{AllPorts()};
 
   const std::u16string app = u"C:\\Tools\\Tidewarden\\";
   const std::u16string watchFile = app + u"Process.ini";
@@ -156,7 +118,7 @@ TEST(FaultInjection, MenuCommandsGoOn) {
                                    u"監視する", u"ツール設定の変更", u"エクスプローラを再起動する"}) {
       SCOPED_TRACE(std::string(fault.name));
       Machine m;
-      m.shell.present_ = false;
+      m.shellWindows.present_ = false;
       fault.inject(m);
       m.popups.choose_ = choice;
       m.form.Picture1_MouseMove(517.0F);

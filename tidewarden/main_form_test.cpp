@@ -6,53 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_clock.h"
-#include "platform/fake/fake_display.h"
-#include "platform/fake/fake_message_boxes.h"
-#include "platform/fake/fake_wave_out.h"
-#include "platform/fake/fake_files.h"
-#include "platform/fake/fake_memory_status.h"
-#include "platform/fake/fake_own_process.h"
-#include "platform/fake/fake_popup_menus.h"
-#include "platform/fake/fake_processes.h"
-#include "platform/fake/fake_shell_windows.h"
-#include "platform/fake/fake_process_launcher.h"
-#include "platform/fake/fake_resource_meter.h"
-#include "platform/fake/fake_session.h"
-#include "platform/fake/fake_timers.h"
-#include "platform/fake/fake_tray_icon.h"
+#include "tidewarden/fake_ports.h"
 
 namespace tidewarden {
 namespace {
 
 using platform::TimerId;
 
-struct MainFormTest : ::testing::Test {
-  platform::fake::CallLog log;
-  platform::fake::FakeClock clock;
-  platform::fake::FakeFiles files{log};
-  platform::fake::FakeMemoryStatus memory;
-  platform::fake::FakeResourceMeter meter;
-  platform::fake::FakeProcessLauncher launcher{log};
-  platform::fake::FakeTrayIcon tray{log};
-  platform::fake::FakeTimers timers{log};
-  platform::fake::FakeSession session;
-  platform::fake::FakeAppLifetime lifetime{log};
-  platform::fake::FakeOwnProcess process{log};
-  platform::fake::FakePopupMenus popups;
-  platform::fake::FakeMessageBoxes boxes{log};
-  platform::fake::FakeWaveOut waveOut{log};
-  platform::fake::FakeMasterVolume master;
-  platform::fake::FakeDisplay display;
-  platform::fake::FakeProcesses processes{log};
-  struct FakeWindowHost : PriorityWindowHost {
-    void ShowPriorityWindow() override { ++shown; }
-    int shown = 0;
-  } windowHost;
-  platform::fake::FakeShellWindows shellWindows{log};
-  platform::fake::FakeEventPump pump;
-  MainForm form{Ports{clock, files, memory, meter, launcher, tray, timers, session, lifetime,
-                      process, popups, boxes, waveOut, master, display, processes, windowHost, shellWindows, pump}};
+struct MainFormTest : ::testing::Test, FakePorts {
+  MainForm form{AllPorts()};
 
   const std::u16string app = u"C:\\Tools\\Tidewarden\\";
   const std::u16string hwndFile = app + u"hwnd.tmp";
