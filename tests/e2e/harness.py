@@ -250,8 +250,15 @@ def sweep_tray(slots=8):
     move_pointer(*[slot_center(i) for i in range(slots)], AWAY)
 
 
-def click_slot(slot=0, button="right", screen=(SCREEN_W, SCREEN_H)):
+def click_slot(slot=0, button="right", screen=(SCREEN_W, SCREEN_H), timeout=5.0):
+    """Clicks tray slot `slot`. Right after a display switch the pointer cannot reach the new
+    edge of the screen for a moment; a move that falls short sends no button, so it is tried
+    again."""
     x, y = slot_center(slot, screen)
+    return bool(wait_until(lambda: _click_once(x, y, button), timeout, interval=0.3))
+
+
+def _click_once(x, y, button):
     answer, _ = probe("click", str(x), str(y), button)
     return bool(answer and answer.get("clicked"))
 
