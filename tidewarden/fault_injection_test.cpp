@@ -2,7 +2,9 @@
 // in turn: the program must go on, with its state consistent and its files whole.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -158,6 +160,55 @@ TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
     }
     window.Form_QueryUnload();
     EXPECT_EQ(m.form.State().PriorityWindowOpen, 0);
+  }
+}
+
+// A menu as a user sees it: captions in order, checked ones marked.
+std::u16string Seen(const std::vector<platform::MenuEntry>& entries) {
+  std::u16string out;
+  for (const auto& entry : entries) {
+    out += (entry.checked ? u"*" : u"") + entry.caption + u"{" + Seen(entry.children) + u"}|";
+  }
+  return out;
+}
+
+// What the tool settings steer: the right-click menu's marks, the left-click submenu, and the
+// device's volume after "±0 (中音量)" is chosen there.
+struct ToolBehaviour {
+  std::u16string menu;
+  std::u16string clickMenu;
+  std::optional<std::uint32_t> volume;
+  bool operator==(const ToolBehaviour& other) const {
+    return menu == other.menu && clickMenu == other.clickMenu && volume == other.volume;
+  }
+};
+
+ToolBehaviour WithToolFile(const std::optional<std::u16string>& text) {
+  Machine m;
+  m.waveOut.devices_ = {{0x0004, 0x20062006u}};  // the middle step of the LOW range
+  const std::u16string path = m.app + u"Marrowgate.ini";
+  m.files.files_.erase(path);
+  if (text) m.files.files_[path] = *text;
+  m.form.Picture1_MouseMove(517.0F);
+  m.popups.choose_ = u"±0 (中音量)";
+  m.form.Picture1_MouseMove(514.0F);
+  return {Seen(m.popups.shown_.at(0)), Seen(m.popups.shown_.at(1)), m.waveOut.devices_[0].volume};
+}
+
+// The settings program rewrites its whole file in place; a save cut short leaves the first
+// part of the new text. Each cut must read as the file without its unfinished lines.
+TEST(TornFiles, HalfWrittenToolSettingsReadAsTheirWholeLinesOnly) {
+  const std::u16string whole = u"[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n";
+  const ToolBehaviour none = WithToolFile(std::nullopt);
+  const ToolBehaviour full = WithToolFile(whole);
+  ASSERT_FALSE(none == full);  // the file does make a difference
+  for (size_t cut = 0; cut <= whole.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    const std::u16string torn = whole.substr(0, cut);
+    std::u16string complete;
+    if (torn.find(u"VOLUME=LOW") != std::u16string::npos) complete += u"VOLUME=LOW\r\n";
+    if (torn.find(u"CLICK=SCREENSIZE") != std::u16string::npos) complete += u"CLICK=SCREENSIZE\r\n";
+    EXPECT_TRUE(WithToolFile(torn) == WithToolFile(complete));
   }
 }
 

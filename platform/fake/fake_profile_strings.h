@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,6 +50,14 @@ class FakeProfileStrings : public ProfileStrings {
     }
     std::u16string text;
     for (const auto& line : lines) text += line + u"\r\n";
+    if (tornAfter_ && wholeWritesBeforeTear_-- <= 0) {
+      // The system rewrites the whole file in place; a writer that dies part-way leaves the
+      // first characters of the new text and nothing of the old.
+      files_[path] = text.substr(0, std::min(*tornAfter_, text.size()));
+      tornAfter_.reset();
+      refuseWrites_ = true;  // the writer is gone
+      return false;
+    }
     files_[path] = text;
     return true;
   }
@@ -56,6 +66,11 @@ class FakeProfileStrings : public ProfileStrings {
   std::set<std::u16string> unreadable_;   // present, but reading gives nothing
   std::set<std::u16string> refusedKeys_;  // writing these keys fails
   bool refuseWrites_ = false;             // every write fails
+  // A write stops after this many characters of the new file, as when the writer is killed
+  // in the middle of a save; the writes before it are whole, the ones after it fail (the
+  // writer is gone) until a test clears refuseWrites_.
+  std::optional<size_t> tornAfter_;
+  int wholeWritesBeforeTear_ = 0;
 
  private:
   static constexpr size_t kNone = static_cast<size_t>(-1);

@@ -1,0 +1,114 @@
+// Every platform call of loading and applying, failed in turn: the window must go on, tell the
+// user when the choices were not stored, and a restarted Marrowgate must read whatever the
+// failure left without harm.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "marrowgate/settings_form.h"
+#include "platform/fake/fake_message_boxes.h"
+#include "platform/fake/fake_profile_strings.h"
+#include "platform/fake/fake_session.h"
+
+namespace marrowgate {
+namespace {
+
+struct Machine {
+  platform::fake::CallLog log;
+  platform::fake::FakeSession session;
+  platform::fake::FakeProfileStrings profile{log};
+  platform::fake::FakeMessageBoxes boxes{log};
+
+  const std::u16string path = u"C:\\Tools\\Tidewarden\\Marrowgate.ini";
+  // Stored before: the middle range, the volume submenu. Chosen now: LOW, screen size.
+  const std::u16string oldText = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n";
+  static constexpr int kOldVolume = 2;
+  static constexpr int kOldClick = 0;
+  static constexpr int kNewVolume = 1;
+  static constexpr int kNewClick = 1;
+
+  Machine() { profile.files_[path] = oldText; }
+
+  // A new Marrowgate on the same folder, as after a restart.
+  std::pair<int, int> Reload() {
+    SettingsForm fresh{session, profile, boxes};
+    fresh.Form_Load();
+    return {fresh.Combo1Entry(), fresh.Combo2Entry()};
+  }
+};
+
+struct Fault {
+  std::string name;
+  std::function<void(Machine&)> inject;
+};
+
+std::vector<Fault> Faults() {
+  std::vector<Fault> faults = {
+      {"none", [](Machine&) {}},
+      {"file unreadable", [](Machine& m) { m.profile.unreadable_.insert(m.path); }},
+      {"file missing", [](Machine& m) { m.profile.files_.clear(); }},
+      {"every write", [](Machine& m) { m.profile.refuseWrites_ = true; }},
+      {"volume write", [](Machine& m) { m.profile.refusedKeys_ = {u"VOLUME"}; }},
+      {"click write", [](Machine& m) { m.profile.refusedKeys_ = {u"CLICK"}; }},
+      {"no program folder", [](Machine& m) { m.session.programFolder_.clear(); }},
+  };
+  // The writer killed after every possible number of characters of either write.
+  const size_t longest = std::u16string_view(u"[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n").size();
+  for (int write = 0; write < 2; ++write) {
+    for (size_t after = 0; after <= longest; ++after) {
+      faults.push_back({"write " + std::to_string(write) + " torn after " + std::to_string(after),
+                        [write, after](Machine& m) {
+                          m.profile.tornAfter_ = after;
+                          m.profile.wholeWritesBeforeTear_ = write;
+                        }});
+    }
+  }
+  return faults;
+}
+
+TEST(FaultInjection, ApplyStoresBothChoicesOrSaysItDidNot) {
+  for (const Fault& fault : Faults()) {
+    SCOPED_TRACE(fault.name);
+    Machine m;
+    SettingsForm form{m.session, m.profile, m.boxes};
+    fault.inject(m);
+    form.Form_Load();
+    ASSERT_GE(form.Combo1Entry(), 0);
+    ASSERT_LE(form.Combo1Entry(), 2);
+    ASSERT_GE(form.Combo2Entry(), 0);
+    ASSERT_LE(form.Combo2Entry(), 1);
+    form.Combo1_Click(Machine::kNewVolume);
+    form.Combo2_Click(Machine::kNewClick);
+    form.Command1_Click();
+
+    const bool stored = !form.Command1Enabled();
+    EXPECT_EQ(m.boxes.shown_.size(), stored ? 0u : 1u);
+    m.profile.unreadable_.clear();  // the restarted program can read what is there
+    const auto [volume, click] = m.Reload();
+    if (stored) {
+      EXPECT_EQ(volume, Machine::kNewVolume);
+      EXPECT_EQ(click, Machine::kNewClick);
+    } else {
+      // What a failed save leaves is read as a choice the user made at some time, or as the
+      // first entry: never anything else.
+      EXPECT_TRUE(volume == Machine::kNewVolume || volume == Machine::kOldVolume || volume == 0);
+      EXPECT_TRUE(click == Machine::kNewClick || click == Machine::kOldClick || click == 0);
+    }
+
+    // Once the fault is gone, the next "適用" stores both.
+    m.profile.refuseWrites_ = false;
+    m.profile.refusedKeys_.clear();
+    m.profile.tornAfter_.reset();
+    if (!form.Command1Enabled()) form.Combo1_Click(Machine::kNewVolume);
+    form.Command1_Click();
+    EXPECT_FALSE(form.Command1Enabled());
+    EXPECT_EQ(m.Reload(), std::make_pair(Machine::kNewVolume, Machine::kNewClick));
+  }
+}
+
+}  // namespace
+}  // namespace marrowgate
