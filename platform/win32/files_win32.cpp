@@ -61,18 +61,20 @@ std::optional<std::u16string> FilesWin32::ReadText(const std::u16string& path) {
 bool FilesWin32::WriteText(const std::u16string& path, const std::u16string& text) {
   const std::u16string temporary = path + u".new";
   const std::string bytes = ToAnsi(text);
+  bool ok = false;
   {
     Handle file(CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                              &written, nullptr) &&
-                    written == bytes.size() && FlushFileBuffers(file.get());
-    if (!ok) {
-      DeleteFileW(Wide(temporary));
-      return false;
-    }
+    ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                   nullptr) &&
+         written == bytes.size() && FlushFileBuffers(file.get());
+  }
+  // Only a closed file can be deleted: the handle above shares nothing.
+  if (!ok) {
+    DeleteFileW(Wide(temporary));
+    return false;
   }
   if (!MoveFileExW(Wide(temporary), Wide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(Wide(temporary));
