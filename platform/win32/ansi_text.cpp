@@ -6,14 +6,38 @@
 
 namespace platform::win32 {
 
-std::u16string FromAnsi(std::string_view bytes) {
-  if (bytes.empty() || bytes.size() > INT_MAX) return {};
+namespace {
+
+// Appends the decoded bytes to text.
+void AppendDecoded(std::string_view bytes, std::u16string& text) {
+  if (bytes.empty()) return;
   const int length = static_cast<int>(bytes.size());
   const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-  if (size <= 0) return {};
-  std::u16string text(static_cast<size_t>(size), u'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, reinterpret_cast<wchar_t*>(text.data()),
-                      size);
+  if (size <= 0) return;
+  const size_t old = text.size();
+  text.resize(old + static_cast<size_t>(size));
+  const int written = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length,
+                                          reinterpret_cast<wchar_t*>(text.data() + old), size);
+  text.resize(old + static_cast<size_t>(written > 0 ? written : 0));
+}
+
+}  // namespace
+
+// Line ends are never part of a character in any ANSI code page, but a decoder takes a stray
+// lead byte together with the CR or LF after it. Decoding line by line keeps every line end,
+// so one broken byte cannot join two lines of a settings file.
+std::u16string FromAnsi(std::string_view bytes) {
+  if (bytes.empty() || bytes.size() > INT_MAX) return {};
+  std::u16string text;
+  text.reserve(bytes.size());
+  size_t start = 0;
+  while (true) {
+    const size_t end = bytes.find_first_of("\r\n", start);
+    AppendDecoded(bytes.substr(start, end == std::string_view::npos ? end : end - start), text);
+    if (end == std::string_view::npos) break;
+    text += static_cast<char16_t>(bytes[end]);
+    start = end + 1;
+  }
   return text;
 }
 
