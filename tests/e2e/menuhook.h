@@ -16,6 +16,9 @@
 namespace menuhook {
 
 inline constexpr wchar_t kMenuProbeMessage[] = L"TidewardenMenuProbe";
+// Sent the same way: the hook answers with what the thread's process holds of the system's
+// USER and GDI objects (see menuhook_win32.cpp).
+inline constexpr wchar_t kCensusMessage[] = L"TidewardenCensus";
 inline constexpr char kHookExport[] = "MenuHookProc";
 inline constexpr wchar_t kDllName[] = L"menuhook.dll";
 

@@ -9,7 +9,16 @@
 //    "bitmap":false,"submenu":null | [ITEM...]}
 // caption is the item's text as stored, "&" and "\t" included. A submenu's items are read
 // from its handle whether or not it is open.
+// On the census message it writes what this process holds of the system's objects:
+//   {"pid":P,"menus":N,"windows":N,"icons":N,"gdi":N}
+// Wine answers GetGuiResources with 0, and keeps menus and icons inside the process that made
+// them, so they are counted here, from inside: Wine numbers USER objects 0x20 + 2 * index and
+// takes a handle without its generation (high word 0) for any generation, so trying every such
+// number finds every live menu, window and icon; windows count when this process made them.
+// GDI objects are the live entries of the process's GDI handle table (24-byte entries, the
+// object type in the 16 bits at offset 12), which the PEB points to.
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <string>
@@ -149,13 +158,64 @@ std::string Answer() {
   return out + "]}";
 }
 
-void Reply(WPARAM probePid, LPARAM sequence) {
+std::string Census() {
+  int menus = 0;
+  int windows = 0;
+  int icons = 0;
+  for (ULONG_PTR index = 0; index < 0x7FF0; ++index) {
+    const auto handle = reinterpret_cast<HANDLE>(0x20 + 2 * index);
+    if (IsMenu(static_cast<HMENU>(handle))) ++menus;
+    DWORD owner = 0;
+    if (IsWindow(static_cast<HWND>(handle)) &&
+        GetWindowThreadProcessId(static_cast<HWND>(handle), &owner) != 0 &&
+        owner == GetCurrentProcessId()) {
+      ++windows;
+    }
+    ICONINFO info{};
+    if (GetIconInfo(static_cast<HICON>(handle), &info)) {
+      ++icons;
+      if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+      if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+    }
+  }
+  int gdi = -1;
+#ifdef _WIN64
+  constexpr size_t kGdiTableInPeb = 0xF8;
+#else
+  constexpr size_t kGdiTableInPeb = 0x94;
+#endif
+  using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic{};
+  const unsigned char* table = nullptr;
+  if (query != nullptr && query(GetCurrentProcess(), ProcessBasicInformation, &basic,
+                                sizeof basic, nullptr) == 0 &&
+      basic.PebBaseAddress != nullptr) {
+    CopyMemory(&table, reinterpret_cast<const unsigned char*>(basic.PebBaseAddress) +
+                           kGdiTableInPeb, sizeof table);
+  }
+  if (table != nullptr) {
+    gdi = 0;
+    for (size_t index = 0; index < 0x10000; ++index) {
+      USHORT type = 0;
+      CopyMemory(&type, table + index * 24 + 12, sizeof type);
+      if (type != 0) ++gdi;
+    }
+  }
+  char json[160];
+  std::snprintf(json, sizeof json, "{\"pid\":%lu,\"menus\":%d,\"windows\":%d,\"icons\":%d,"
+                "\"gdi\":%d}", GetCurrentProcessId(), menus, windows, icons, gdi);
+  return json;
+}
+
+void Reply(WPARAM probePid, LPARAM sequence, bool census) {
   HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE,
                                     menuhook::MappingName(probePid, sequence).c_str());
   if (mapping == nullptr) return;
   void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, menuhook::kMappingSize);
   if (view != nullptr) {
-    const std::string json = Answer();
+    const std::string json = census ? Census() : Answer();
     auto* header = static_cast<menuhook::Header*>(view);
     if (json.size() <= menuhook::kMappingSize - sizeof(menuhook::Header)) {
       CopyMemory(header + 1, json.data(), json.size());
@@ -175,9 +235,14 @@ void Reply(WPARAM probePid, LPARAM sequence) {
 
 extern "C" LRESULT CALLBACK MenuHookProc(int code, WPARAM wParam, LPARAM lParam) {
   static const UINT probeMessage = RegisterWindowMessageW(menuhook::kMenuProbeMessage);
+  static const UINT censusMessage = RegisterWindowMessageW(menuhook::kCensusMessage);
   if (code == HC_ACTION && lParam != 0) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (probeMessage != 0 && sent->message == probeMessage) Reply(sent->wParam, sent->lParam);
+    if (probeMessage != 0 && sent->message == probeMessage) {
+      Reply(sent->wParam, sent->lParam, false);
+    } else if (censusMessage != 0 && sent->message == censusMessage) {
+      Reply(sent->wParam, sent->lParam, true);
+    }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }

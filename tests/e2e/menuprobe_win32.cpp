@@ -16,6 +16,10 @@
 //                                    with a submenu, wait for that submenu to open instead.
 //                                    {"chosen":true,"pos":..,"downs":..,"closed":true,..},
 //                                    else {"chosen":false,"error":..} and exit 1
+//   menuprobe census HEXTITLE [MS]   what the process of the top-level window with that
+//                                    title (UTF-8, hex) holds of USER and GDI objects:
+//                                    {"found":true,"pid":..,"menus":..,"windows":..,
+//                                    "icons":..,"gdi":..}, else {"found":false,..} and exit 1
 // Exit 2 when menuhook.dll cannot be used, 64 on a wrong command line.
 #include <windows.h>
 
@@ -228,7 +232,8 @@ class MenuReader {
   // Empty on success, else what went wrong.
   std::string Open() {
     message_ = RegisterWindowMessageW(menuhook::kMenuProbeMessage);
-    if (message_ == 0) return "RegisterWindowMessage failed";
+    censusMessage_ = RegisterWindowMessageW(menuhook::kCensusMessage);
+    if (message_ == 0 || censusMessage_ == 0) return "RegisterWindowMessage failed";
     dll_ = LoadLibraryW((OwnFolder() + menuhook::kDllName).c_str());
     if (dll_ == nullptr) return "menuhook.dll not loaded";
     // Through a plain function pointer type: HOOKPROC and FARPROC differ in parameters.
@@ -246,7 +251,7 @@ class MenuReader {
 
   // menuhook's answer about the thread of `popup`; empty when the hook did not answer within
   // the time. hookFailed tells that the hook could not even be installed.
-  std::string Ask(HWND popup, ULONGLONG deadline, bool& hookFailed) {
+  std::string Ask(HWND popup, ULONGLONG deadline, bool& hookFailed, bool census = false) {
     hookFailed = false;
     const DWORD thread = GetWindowThreadProcessId(popup, nullptr);
     if (thread == 0) return {};
@@ -264,7 +269,7 @@ class MenuReader {
     header->length = 0;
     DWORD_PTR result = 0;
     const auto wait = static_cast<UINT>(Remaining(deadline) > 2000 ? 2000 : Remaining(deadline));
-    SendMessageTimeoutW(popup, message_, GetCurrentProcessId(),
+    SendMessageTimeoutW(popup, census ? censusMessage_ : message_, GetCurrentProcessId(),
                         static_cast<LPARAM>(sequence_), SMTO_ABORTIFHUNG, wait, &result);
     if (header->status != menuhook::kAnswered) return {};
     return std::string(reinterpret_cast<const char*>(header + 1), header->length);
@@ -281,6 +286,7 @@ class MenuReader {
   }
 
   UINT message_ = 0;
+  UINT censusMessage_ = 0;
   HMODULE dll_ = nullptr;
   HOOKPROC proc_ = nullptr;
   DWORD sequence_ = 0;
@@ -440,6 +446,36 @@ int Choose(const std::string& caption, DWORD timeoutMs) {
   return closed ? 0 : 1;
 }
 
+int Census(const std::string& title, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  MenuReader reader;
+  std::string error = reader.Open();
+  const auto failed = [&](const std::string& why, int status) {
+    std::printf("{\"found\":false,\"error\":%s}\n", menuhook::JsonUtf8(why).c_str());
+    return status;
+  };
+  if (!error.empty()) return failed(error, 2);
+  const int length = MultiByteToWideChar(CP_UTF8, 0, title.data(), static_cast<int>(title.size()),
+                                         nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, title.data(), static_cast<int>(title.size()), wide.data(),
+                      length);
+  for (;;) {
+    HWND window = FindWindowW(nullptr, wide.c_str());
+    if (window != nullptr) {
+      bool hookFailed = false;
+      const std::string json = reader.Ask(window, deadline, hookFailed, true);
+      if (hookFailed) return failed("SetWindowsHookEx failed", 1);
+      if (!json.empty()) {
+        std::printf("{\"found\":true,%s\n", json.c_str() + 1);
+        return 0;
+      }
+    }
+    if (Remaining(deadline) == 0) return failed(window ? "the hook did not answer" : "no window", 1);
+    Sleep(50);
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -452,6 +488,9 @@ int wmain(int argc, wchar_t** argv) {
   if (args.size() >= 2 && args.size() <= 3 && args[0] == L"choose") {
     return Choose(FromHex(args[1]), timeoutAt(2));
   }
-  std::fprintf(stderr, "usage: menuprobe read [MS] | choose HEXCAPTION [MS]\n");
+  if (args.size() >= 2 && args.size() <= 3 && args[0] == L"census") {
+    return Census(FromHex(args[1]), timeoutAt(2));
+  }
+  std::fprintf(stderr, "usage: menuprobe read [MS] | choose HEXCAPTION [MS] | census HEXTITLE [MS]\n");
   return 64;
 }
