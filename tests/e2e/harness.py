@@ -49,14 +49,14 @@ class ProgramFolder:
 class Started:
     """A program started under Wine; wait() reaps it and reports its resource use."""
 
-    def __init__(self, exe, args, trace=False, env=None):
+    def __init__(self, exe, args, trace=False, env=None, preexec_fn=None):
         env = dict(os.environ, **(env or {}))
         if trace:
             # Wine's own trace of the memory calls: what the program asked the system for.
             env["WINEDEBUG"] = "-all,trace+virtual"
         self._stdout = tempfile.TemporaryFile()
         self._stderr = tempfile.TemporaryFile()
-        self.process = subprocess.Popen([WINE, exe, *args], env=env,
+        self.process = subprocess.Popen([WINE, exe, *args], env=env, preexec_fn=preexec_fn,
                                         stdout=self._stdout, stderr=self._stderr)
 
     def wait(self, timeout):

@@ -2,6 +2,8 @@
 through winprobe, its settings file compared byte for byte."""
 import os
 import re
+import resource
+import signal
 import subprocess
 import unittest
 
@@ -247,6 +249,47 @@ class MarrowgateCase(harness.WineTestCase):
         self.assertEqual(shown[:2], [TRAY_CLOSE, "-"])
         self.assertTrue(shown[2:] and all(MODE.fullmatch(c) for c in shown[2:]), shown)
         self.assertIsNone(tray.process.poll())
+
+    def test_a_save_cut_short_by_a_full_disk_leaves_a_file_the_tray_program_reads(self):
+        self.write_settings(b"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n")
+        limit = 16  # the disk fills up after this many bytes of the file
+
+        def full_disk():
+            resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+
+        started = harness.Started(self.folder.exe("Marrowgate.exe"), [], preexec_fn=full_disk)
+        self.addCleanup(started.kill)
+        self.assertTrue(harness.wait_until(lambda: self.window(), STARTUP), "no window")
+        self.pick(0, 1)
+        self.press_apply()
+        whole = b"[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n"
+        # The profile functions rewrite the file in place: what is left is the start of the
+        # new file (Wine even reports the save as done).
+        harness.wait_until(lambda: self.read_settings() == whole[:limit], 10)
+        self.assertEqual(self.read_settings(), whole[:limit])
+        harness.read_message_box(TITLE, timeout_ms=2000, press=True)
+        self.close(started)
+
+        # The tray program takes the cut lines for absent ones: the middle range and the
+        # volume steps on a left click.
+        hwnd_file = self.folder.exe("hwnd.tmp")
+        tray = harness.Started(self.folder.exe("Tidewarden.exe"), [])
+        self.addCleanup(harness.sweep_tray)
+        self.addCleanup(tray.kill)
+        self.assertTrue(harness.wait_until(lambda: os.path.exists(hwnd_file), STARTUP),
+                        "Tidewarden did not start")
+        shown = self.left_click_menu()
+        self.assertIn("±0 (中音量)", shown)
+        self.assertIsNone(tray.process.poll())
+
+        # Marrowgate opens with the first entries, and with room on the disk stores both again.
+        self.start()
+        self.assertEqual(self.shown_choices(), ([0, 0], True))
+        self.pick(0, 1)
+        self.pick(1, 1)
+        self.press_apply()
+        self.wait_for_settings(whole)
 
     def left_click_menu(self, picture=None):
         """Opens the tray program's left-click menu, reads its captions and closes it."""
