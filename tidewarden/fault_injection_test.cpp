@@ -62,7 +62,22 @@ std::vector<Fault> Faults() {
       {"file writes", [](Machine& m) { m.files.refuseWrites_ = true; }},
       {"process snapshot", [](Machine& m) { m.processes.snapshotFails_ = true; }},
       {"process open", [](Machine& m) { m.processes.unopenable_ = {7, 8}; }},
-      {"process table changes", [](Machine& m) { m.processes.running_.clear(); }},
+      {"process table empties", [](Machine& m) { m.processes.running_.clear(); }},
+      {"process table changes between calls", [](Machine& m) {
+         m.processes.changing_ = {
+             {{7, 1, 8, u"C:\\APP\\A.EXE"}, {8, 1, 8, u"C:\\APP\\B.EXE"}},
+             {{8, 2, 8, u"C:\\APP\\B.EXE"}},
+             {{7, 1, 8, u"C:\\OTHER\\C.EXE"}, {9, 1, 13, u"C:\\APP\\A.EXE"},
+              {10, 1, 4, u"C:\\APP\\D.EXE"}},
+             {}};
+       }},
+      {"process table nonsense", [](Machine& m) {
+         m.processes.running_ = {{0, 0, -1, u""},
+                                 {7, ~0u, INT32_MIN, std::u16string(40000, u'A')},
+                                 {7, 1, 8, u"C:\\APP\\A.EXE"},
+                                 {8, 1, INT32_MAX, u"\\"},
+                                 {9, 1, 8, u"C:\\APP\\A.EXE HIGH\r\nC:\\X.EXE"}};
+       }},
       {"wave-out caps", [](Machine& m) { m.waveOut.devices_[0].support.reset(); }},
       {"wave-out volume", [](Machine& m) { m.waveOut.devices_[0].volume.reset(); }},
       {"no sound device", [](Machine& m) { m.waveOut.devices_.clear(); }},
@@ -140,8 +155,10 @@ TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
     window.Form_Load();
     fault.inject(m);
     window.Timer1_Timer();
-    window.List1_Click(1);
-    window.Command7_Click();
+    for (size_t row = 0; row < window.RunningRows().size(); ++row) {
+      window.List1_Click(static_cast<int>(row));
+      window.Command7_Click();
+    }
     window.List2_Click(0);
     window.Option1_Click(2);
     window.Timer1_Timer();
@@ -153,6 +170,7 @@ TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
     const std::u16string& file = m.files.files_[m.watchFile];
     if (saved) {
       EXPECT_EQ(file, WatchListText(window.WatchEntries()));
+      EXPECT_EQ(ParseWatchList(file), window.WatchEntries());  // it reads back as saved
       EXPECT_EQ(m.form.Monitor().LiveWatchList(), window.WatchEntries());
     } else {
       EXPECT_EQ(file, m.watchText);  // the old list stays whole

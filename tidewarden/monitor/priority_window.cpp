@@ -85,6 +85,9 @@ void PriorityWindow::Command7_Click() {
   if (*runningSelection_ >= table.size()) return;
   const platform::ProcessRecord& process = table[*runningSelection_];
   const std::u16string pathField = PathField(process.szExeFile);
+  // An entry is one line of the file: a line break in a name would store a second entry of
+  // the name's choosing.
+  if (pathField.find_first_of(u"\r\n") != std::u16string::npos) return;
   for (const auto& entry : entries_) {
     if (SameProgram(entry, pathField)) return;
   }

@@ -81,6 +81,30 @@ TEST_F(WindowTest, AddTakesTheSelectedProcessOnce) {
   EXPECT_EQ(window.WatchEntries().size(), 1u);
 }
 
+TEST_F(WindowTest, AddRefusesANameThatWouldBreakTheLine) {
+  const struct {
+    std::u16string path;
+    bool added;
+  } cases[] = {
+      {u"C:\\APP\\A.EXE HIGH\r\nC:\\X.EXE", false},
+      {u"C:\\APP\\A.EXE\rHIGH", false},
+      {u"C:\\APP\\A.EXE\nHIGH", false},
+      {u"C:\\APP\\A.EXE", true},
+      // Beyond the 60 characters of the path field a break is cut away with the rest.
+      {std::u16string(60, u'A') + u"\r\nC:\\X.EXE HIGH", true},
+  };
+  for (const auto& c : cases) {
+    processes.running_ = {{0x20, 1, 8, c.path}};
+    PriorityWindow fresh{monitor, state, boxes};
+    fresh.Form_Load();
+    fresh.List1_Click(0);
+    fresh.Command7_Click();
+    EXPECT_EQ(fresh.WatchEntries().size(), c.added ? 1u : 0u) << c.path.size();
+    EXPECT_EQ(ParseWatchList(WatchListText(fresh.WatchEntries())), fresh.WatchEntries());
+    fresh.Form_QueryUnload();
+  }
+}
+
 TEST_F(WindowTest, AddNeverReadsPastTheTable) {
   window.Form_Load();
   window.List1_Click(2);
