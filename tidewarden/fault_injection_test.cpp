@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,6 +88,23 @@ std::vector<Fault> Faults() {
        }},
       {"display enumeration", [](Machine& m) { m.display.modes_.clear(); }},
       {"display nonsense", [](Machine& m) { m.display.current_ = {-1, 0, 0}; }},
+      {"master volume refuses", [](Machine& m) {
+         m.master.present_ = true;
+         m.master.refuseSet_ = true;
+       }},
+      {"master volume nonsense", [](Machine& m) {
+         m.master.present_ = true;
+         m.master.scalar_ = std::numeric_limits<float>::quiet_NaN();
+       }},
+      {"master volume too loud", [](Machine& m) {
+         m.master.present_ = true;
+         m.master.scalar_ = -3.5F;
+       }},
+      {"clock nonsense", [](Machine& m) { m.clock.now_ = {-1, 13, 32, 9, 25, 61, -61}; }},
+      {"screen nonsense", [](Machine& m) {
+         m.session.dpiX_ = 0;
+         m.session.dpiY_ = -96;
+       }},
   };
 }
 

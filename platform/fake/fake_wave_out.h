@@ -44,13 +44,14 @@ class FakeMasterVolume : public MasterVolume {
  public:
   std::optional<float> GetScalar() override { return present_ ? std::optional(scalar_) : std::nullopt; }
   bool SetScalar(float scalar) override {
-    if (!present_) return false;
+    if (!present_ || refuseSet_) return false;
     scalar_ = scalar;
     ++sets_;
     return true;
   }
 
   bool present_ = false;  // off by default: the wave-out devices answer
+  bool refuseSet_ = false;
   float scalar_ = 0.5F;
   int sets_ = 0;
 };
