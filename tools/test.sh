@@ -55,7 +55,7 @@ if build host-asan; then
 fi
 
 # Every reader of outside input, fuzzed briefly (tools/fuzz.sh runs them longer).
-TW_SKIP_DEPS=1 tools/fuzz.sh "${TW_FUZZ_SECONDS:-15}" | tee build/fuzz-summary.log
+TW_SKIP_DEPS=1 TW_FUZZ_ANSI=0 tools/fuzz.sh "${TW_FUZZ_SECONDS:-15}" | tee build/fuzz-summary.log
 line=$(tail -n 1 build/fuzz-summary.log)
 if [[ $line =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
   passed=$((passed + BASH_REMATCH[1]))
