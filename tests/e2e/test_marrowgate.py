@@ -232,12 +232,7 @@ class MarrowgateCase(harness.WineTestCase):
                 os.unlink(self.ini)
 
     def test_tray_program_follows_an_apply(self):
-        hwnd_file = self.folder.exe("hwnd.tmp")
-        tray = harness.Started(self.folder.exe("Tidewarden.exe"), [])
-        self.addCleanup(harness.sweep_tray)
-        self.addCleanup(tray.kill)
-        self.assertTrue(harness.wait_until(lambda: os.path.exists(hwnd_file), STARTUP),
-                        "Tidewarden did not start")
+        tray = self.start_tray()
         self.assertEqual(self.left_click_menu()[:2], [TRAY_CLOSE, "-"])
         self.assertIn("±0 (中音量)", self.left_click_menu())
         self.start()
@@ -273,12 +268,7 @@ class MarrowgateCase(harness.WineTestCase):
 
         # The tray program takes the cut lines for absent ones: the middle range and the
         # volume steps on a left click.
-        hwnd_file = self.folder.exe("hwnd.tmp")
-        tray = harness.Started(self.folder.exe("Tidewarden.exe"), [])
-        self.addCleanup(harness.sweep_tray)
-        self.addCleanup(tray.kill)
-        self.assertTrue(harness.wait_until(lambda: os.path.exists(hwnd_file), STARTUP),
-                        "Tidewarden did not start")
+        tray = self.start_tray()
         shown = self.left_click_menu()
         self.assertIn("±0 (中音量)", shown)
         self.assertIsNone(tray.process.poll())
@@ -290,6 +280,15 @@ class MarrowgateCase(harness.WineTestCase):
         self.pick(1, 1)
         self.press_apply()
         self.wait_for_settings(whole)
+
+    def start_tray(self):
+        """Starts Tidewarden on this folder and waits until it is up."""
+        tray = harness.Started(self.folder.exe("Tidewarden.exe"), [])
+        self.addCleanup(harness.sweep_tray)
+        self.addCleanup(tray.kill)
+        self.assertTrue(harness.wait_until(lambda: os.path.exists(self.folder.exe("hwnd.tmp")),
+                                           STARTUP), "Tidewarden did not start")
+        return tray
 
     def left_click_menu(self, picture=None):
         """Opens the tray program's left-click menu, reads its captions and closes it."""
