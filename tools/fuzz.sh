@@ -22,41 +22,37 @@ rm -f build/build-fuzz.log
 passed=0
 failed=0
 total=0
+tally() {  # NAME OK RUNS LOG: one target's line and the counts
+  if [ "$2" = yes ] && [ -n "$3" ]; then
+    echo "fuzz $1: $3 executions, 0 crashes"
+    passed=$((passed + 1))
+    total=$((total + $3))
+  else
+    echo "fuzz $1: FAILED; see $4 and build/fuzz-crashes/"
+    grep -aE 'ERROR|SUMMARY|runtime error|FAIL|Error' "$4" | head -n 5
+    failed=$((failed + 1))
+  fi
+}
 for target in settings_scan watch_list numbers mode_caption tool_values; do
   corpus=build/fuzz-corpus/$target
   mkdir -p "$corpus" build/fuzz-crashes
   log=build/fuzz-$target.log
+  ok=no
   "build/fuzz/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix="build/fuzz-crashes/$target-" "$corpus" "fuzz/corpus/$target" >"$log" 2>&1
-  status=$?
-  runs=$(grep -oE 'Done [0-9]+ runs' "$log" | grep -oE '[0-9]+' | tail -n 1)
-  if [ "$status" -eq 0 ] && [ -n "$runs" ]; then
-    echo "fuzz $target: ${runs} executions, 0 crashes"
-    passed=$((passed + 1))
-    total=$((total + runs))
-  else
-    echo "fuzz $target: FAILED (exit $status); see $log and build/fuzz-crashes/"
-    grep -E 'ERROR|SUMMARY|runtime error' "$log" | head -n 5
-    failed=$((failed + 1))
-  fi
+    -artifact_prefix="build/fuzz-crashes/$target-" "$corpus" "fuzz/corpus/$target" >"$log" 2>&1 &&
+    ok=yes
+  tally "$target" "$ok" "$(grep -oE 'Done [0-9]+ runs' "$log" | grep -oE '[0-9]+' | tail -n 1)" "$log"
 done
 # The ANSI decoding is the system's, so it is fed under Wine (tests/e2e/ansicheck), about as
 # long as one target. The test command leaves this out: its end-to-end run includes it.
 if [ "${TW_FUZZ_ANSI:-1}" != 0 ]; then
-  inputs=$((seconds * 100000))
   log=build/fuzz-ansi_decoding.log
-  if cmake --preset win64 >"$log" 2>&1 && cmake --build --preset win64 >>"$log" 2>&1 &&
-    TW_ANSI_INPUTS=$inputs TW_E2E_RUN=fuzz-ansi tests/e2e/run.sh build/fuzz-ansi-counts \
-      test_ansi.py >>"$log" 2>&1; then
-    runs=$(grep -aoE 'inputs [0-9]+ failures 0' "$log" | grep -oE '[0-9]+' | head -n 1)
-    echo "fuzz ansi_decoding (under Wine): ${runs} executions, 0 crashes"
-    passed=$((passed + 1))
-    total=$((total + runs))
-  else
-    echo "fuzz ansi_decoding (under Wine): FAILED; see $log"
-    grep -aE 'FAIL|Error' "$log" | head -n 5
-    failed=$((failed + 1))
-  fi
+  ok=no
+  cmake --preset win64 >"$log" 2>&1 && cmake --build --preset win64 >>"$log" 2>&1 &&
+    TW_ANSI_INPUTS=$((seconds * 100000)) TW_E2E_RUN=fuzz-ansi tests/e2e/run.sh \
+      build/fuzz-ansi-counts test_ansi.py >>"$log" 2>&1 && ok=yes
+  tally "ansi_decoding (under Wine)" "$ok" \
+    "$(grep -aoE 'inputs [0-9]+ failures 0' "$log" | grep -oE '[0-9]+' | head -n 1)" "$log"
 fi
 echo "fuzz: ${total} executions in all"
 echo "$passed passed, $failed failed"
