@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <string>
 
+#include "probe_text.h"
+
 namespace menuhook {
 
 inline constexpr wchar_t kMenuProbeMessage[] = L"TidewardenMenuProbe";
@@ -39,40 +41,5 @@ inline std::wstring MappingName(WPARAM probePid, LPARAM sequence) {
                 static_cast<unsigned long long>(static_cast<ULONG_PTR>(sequence)));
   return name;
 }
-
-inline std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                      nullptr, nullptr);
-  return out;
-}
-
-// A JSON string of UTF-8 text.
-inline std::string JsonUtf8(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
-
-inline std::string Json(const std::wstring& text) { return JsonUtf8(ToUtf8(text)); }
 
 }  // namespace menuhook

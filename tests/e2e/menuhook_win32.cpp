@@ -63,7 +63,7 @@ std::string ItemJson(HMENU menu, int pos, int depth) {
   char head[64];
   std::snprintf(head, sizeof head, "{\"pos\":%d,\"id\":%u", pos, info.wID);
   std::string out = head;
-  out += ",\"caption\":" + menuhook::Json(caption);
+  out += ",\"caption\":" + probe_text::Json(caption);
   out += Flag("separator", (info.fType & MFT_SEPARATOR) != 0);
   out += Flag("checked", (info.fState & MFS_CHECKED) != 0);
   out += Flag("radio", (info.fType & MFT_RADIOCHECK) != 0);

@@ -182,14 +182,6 @@ class Parser {
 
 // --- Finding the menu and asking the hook ----------------------------------------------------
 
-std::string FromHex(const std::wstring& hex) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes += static_cast<char>(std::wcstoul(hex.substr(i, 2).c_str(), nullptr, 16));
-  }
-  return bytes;
-}
-
 BOOL CALLBACK FindShownPopup(HWND window, LPARAM found) {
   wchar_t name[16] = {};
   GetClassNameW(window, name, 16);
@@ -339,7 +331,7 @@ Reading ReadMenus(MenuReader& reader, ULONGLONG deadline) {
 
 int PrintNotFound(const Reading& reading, int status) {
   std::printf("{\"found\":false,\"popup\":%s,\"error\":%s}\n",
-              reading.sawPopup ? "true" : "false", menuhook::JsonUtf8(reading.error).c_str());
+              reading.sawPopup ? "true" : "false", probe_text::JsonUtf8(reading.error).c_str());
   return status;
 }
 
@@ -363,7 +355,7 @@ bool PostKey(HWND window, WPARAM key) {
 
 int ChooseFailed(const std::string& error, const std::string& caption, int status = 1) {
   std::printf("{\"chosen\":false,\"error\":%s,\"caption\":%s}\n",
-              menuhook::JsonUtf8(error).c_str(), menuhook::JsonUtf8(caption).c_str());
+              probe_text::JsonUtf8(error).c_str(), probe_text::JsonUtf8(caption).c_str());
   return status;
 }
 
@@ -433,7 +425,7 @@ int Choose(const std::string& caption, DWORD timeoutMs) {
     }
     std::printf("{\"chosen\":true,\"pos\":%lld,\"downs\":%d,\"opened\":%s,"
                 "\"caption\":%s}\n",
-                pos, downs, opened ? "true" : "false", menuhook::JsonUtf8(caption).c_str());
+                pos, downs, opened ? "true" : "false", probe_text::JsonUtf8(caption).c_str());
     return opened ? 0 : 1;
   }
 
@@ -442,26 +434,21 @@ int Choose(const std::string& caption, DWORD timeoutMs) {
     Sleep(20);
   }
   std::printf("{\"chosen\":true,\"pos\":%lld,\"downs\":%d,\"closed\":%s,\"caption\":%s}\n",
-              pos, downs, closed ? "true" : "false", menuhook::JsonUtf8(caption).c_str());
+              pos, downs, closed ? "true" : "false", probe_text::JsonUtf8(caption).c_str());
   return closed ? 0 : 1;
 }
 
-int Census(const std::string& title, DWORD timeoutMs) {
+int Census(const std::wstring& title, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   MenuReader reader;
   std::string error = reader.Open();
   const auto failed = [&](const std::string& why, int status) {
-    std::printf("{\"found\":false,\"error\":%s}\n", menuhook::JsonUtf8(why).c_str());
+    std::printf("{\"found\":false,\"error\":%s}\n", probe_text::JsonUtf8(why).c_str());
     return status;
   };
   if (!error.empty()) return failed(error, 2);
-  const int length = MultiByteToWideChar(CP_UTF8, 0, title.data(), static_cast<int>(title.size()),
-                                         nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, title.data(), static_cast<int>(title.size()), wide.data(),
-                      length);
   for (;;) {
-    HWND window = FindWindowW(nullptr, wide.c_str());
+    HWND window = FindWindowW(nullptr, title.c_str());
     if (window != nullptr) {
       bool hookFailed = false;
       const std::string json = reader.Ask(window, deadline, hookFailed, true);
@@ -486,10 +473,10 @@ int wmain(int argc, wchar_t** argv) {
   };
   if (!args.empty() && args.size() <= 2 && args[0] == L"read") return Read(timeoutAt(1));
   if (args.size() >= 2 && args.size() <= 3 && args[0] == L"choose") {
-    return Choose(FromHex(args[1]), timeoutAt(2));
+    return Choose(probe_text::FromHex(args[1]), timeoutAt(2));
   }
   if (args.size() >= 2 && args.size() <= 3 && args[0] == L"census") {
-    return Census(FromHex(args[1]), timeoutAt(2));
+    return Census(probe_text::FromHexUtf8(args[1]), timeoutAt(2));
   }
   std::fprintf(stderr, "usage: menuprobe read [MS] | choose HEXCAPTION [MS] | census HEXTITLE [MS]\n");
   return 64;
