@@ -20,12 +20,12 @@
 #include "platform/win32/wave_out_win32.h"
 #include "tidewarden/main_form.h"
 #include "tidewarden/priority_window_win32.h"
+#include "tidewarden/program_title.h"
 
 namespace {
 
 constexpr UINT kTrayCallback = WM_APP + 1;
 constexpr wchar_t kWindowClass[] = L"TidewardenMain";
-constexpr wchar_t kCaption[] = L"Tidewarden ";
 constexpr wchar_t kInstanceName[] = L"Local\\Tidewarden.TrayProgram";
 
 tidewarden::MainForm* form = nullptr;
@@ -64,7 +64,8 @@ HWND CreateMainWindow(HINSTANCE instance, HICON icon) {
   windowClass.lpszClassName = kWindowClass;
   if (!RegisterClassExW(&windowClass)) return nullptr;
   // A real top-level window, never shown: only top-level windows hear "TaskbarCreated".
-  return CreateWindowExW(0, kWindowClass, kCaption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+  const auto* caption = reinterpret_cast<const wchar_t*>(tidewarden::kProgramTitle);
+  return CreateWindowExW(0, kWindowClass, caption, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
                          instance, nullptr);
 }
 

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "common/number_text.h"
+#include "tidewarden/program_title.h"
 #include "tidewarden/startup/status_text.h"
 
 namespace tidewarden {
 
 namespace {
-constexpr char16_t kTitle[] = u"Tidewarden ";
 constexpr char16_t kRestartText[] = u"このディスプレイ設定を有効にするには、再起動が必要です。";
 constexpr char16_t kFailedText[] = u"解像度変更に失敗しました。";
 }  // namespace
@@ -110,9 +110,9 @@ void DisplayModes::FormMenu11_Click(int index) {
     }
     chosen.checked = true;
   } else if (result == platform::kDispChangeRestart) {
-    boxes_.ShowOk(kTitle, kRestartText, platform::MessageIcon::None);
+    boxes_.ShowOk(kProgramTitle, kRestartText, platform::MessageIcon::None);
   } else {
-    boxes_.ShowOk(kTitle, kFailedText, platform::MessageIcon::None);
+    boxes_.ShowOk(kProgramTitle, kFailedText, platform::MessageIcon::None);
   }
 }
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "tidewarden/monitor/watch_entry.h"
+#include "tidewarden/program_title.h"
 
 namespace tidewarden {
 
 namespace {
-constexpr char16_t kTitle[] = u"Tidewarden ";
 constexpr char16_t kNotSaved[] =
     u"監視するプロセスの一覧を保存できませんでした。(Process.ini)\r\n"
     u"プログラムのフォルダーに書き込めるか確かめてから、もう一度 OK を押してください。";
@@ -124,7 +124,7 @@ void PriorityWindow::Command9_Click() {
 
 bool PriorityWindow::Command8_Click() {
   if (!monitor_.SaveWatchList(entries_)) {
-    boxes_.ShowOk(kTitle, kNotSaved, platform::MessageIcon::Warning);
+    boxes_.ShowOk(kProgramTitle, kNotSaved, platform::MessageIcon::Warning);
     return false;
   }
   // The live list follows the file; should the file not read back, it still gets what was saved.

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "tidewarden/monitor/watch_entry.h"
+#include "tidewarden/program_title.h"
 
 namespace tidewarden {
 
 namespace {
-constexpr char16_t kTitle[] = u"Tidewarden ";
 constexpr char16_t kSwitchNotSaved[] =
     u"プロセス監視の設定を保存できませんでした。\r\n"
     u"次に起動したときは前の設定に戻ります。(Process2.ini)";
@@ -45,7 +45,7 @@ void ProcessMonitor::SetMonitor(bool on) {
   menu_[{on ? Item::Settingmnu32 : Item::Settingmnu33}].checked = true;
   // The switch is on or off now either way; only the next start would not know it.
   if (!files_.WriteText(SwitchFile(), on ? u"ON\r\n" : u"OFF\r\n")) {
-    boxes_.ShowOk(kTitle, kSwitchNotSaved, platform::MessageIcon::Warning);
+    boxes_.ShowOk(kProgramTitle, kSwitchNotSaved, platform::MessageIcon::Warning);
   }
 }
 
