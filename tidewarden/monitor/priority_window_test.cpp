@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_files.h"
-#include "platform/fake/fake_message_boxes.h"
-#include "platform/fake/fake_processes.h"
+#include "tidewarden/monitor/monitor_fixture.h"
 #include "tidewarden/monitor/watch_entry.h"
 
 namespace tidewarden {
@@ -12,19 +10,10 @@ namespace {
 
 using platform::PriorityClass;
 
-struct WindowTest : ::testing::Test {
-  platform::fake::CallLog log;
-  platform::fake::FakeFiles files{log};
-  platform::fake::FakeProcesses processes{log};
-  platform::fake::FakeMessageBoxes boxes{log};
-  ProgramState state;
-  MenuTree menu;
-  ProcessMonitor monitor{state, files, processes, boxes, menu};
+struct WindowTest : ::testing::Test, MonitorFixture {
   PriorityWindow window{monitor, state, boxes};
-  const std::u16string watchFile = u"C:\\T\\Process.ini";
 
   void SetUp() override {
-    state.AppPath = u"C:\\T\\";
     processes.running_ = {{0x10, 2, 8, u"C:\\SYS\\A.EXE"},
                           {0x11, 5, 13, u"C:\\APP\\EDIT.EXE"},
                           {0x12, 1, 4, u"C:\\APP\\IDLE.EXE"}};

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_files.h"
-#include "platform/fake/fake_message_boxes.h"
-#include "platform/fake/fake_processes.h"
+#include "tidewarden/monitor/monitor_fixture.h"
 #include "tidewarden/monitor/watch_entry.h"
 
 namespace tidewarden {
@@ -12,18 +10,7 @@ namespace {
 
 using platform::PriorityClass;
 
-struct MonitorTest : ::testing::Test {
-  platform::fake::CallLog log;
-  platform::fake::FakeFiles files{log};
-  platform::fake::FakeProcesses processes{log};
-  platform::fake::FakeMessageBoxes boxes{log};
-  ProgramState state;
-  MenuTree menu;
-  ProcessMonitor monitor{state, files, processes, boxes, menu};
-  const std::u16string watchFile = u"C:\\T\\Process.ini";
-  const std::u16string switchFile = u"C:\\T\\Process2.ini";
-
-  void SetUp() override { state.AppPath = u"C:\\T\\"; }
+struct MonitorTest : ::testing::Test, MonitorFixture {
   static std::u16string Entry(const std::u16string& path, const std::u16string& word) {
     return FixedWidth(path, 60) + u" " + word;
   }
