@@ -214,8 +214,11 @@ class MonitorCase(harness.WineTestCase):
         self.assertEqual(classes(everyone), [NORMAL, HIGH, REALTIME, NORMAL])
         self.wait_for_classes(everyone, expected, TICK + PASS_MARGIN)
 
-    def test_switch_file_OFF_leaves_watched_programs_alone(self):
-        self.write("Process2.ini", b"OFF\r\n")
+    def start_switched_off(self, switch_file):
+        """Starts Tidewarden with this Process2.ini and one watched program, and checks that
+        the menu shows monitoring off and the program keeps its class through the first pass.
+        Returns the watched program."""
+        self.write("Process2.ini", switch_file)
         self.write_watch_list(watch_entry("Watched.exe", "HIGH"))
         watched = self.start_programs("Watched.exe", 1)
         self.start_tidewarden()
@@ -223,19 +226,15 @@ class MonitorCase(harness.WineTestCase):
         self.assertEqual(self.monitor_checks(self.open_menu()), [False, True])
         self.assertTrue(harness.choose_menu_item(CLOSE_MENU))
         self.hold_until(watched, [NORMAL], first_pass)
-        self.assertEqual(self.read("Process2.ini"), b"OFF\r\n")   # only read
+        self.assertEqual(self.read("Process2.ini"), switch_file)   # only read
+        return watched
+
+    def test_switch_file_OFF_leaves_watched_programs_alone(self):
+        self.start_switched_off(b"OFF\r\n")
 
     def test_menu_switch_writes_its_file_and_starts_and_stops_the_passes(self):
         # Anything but exactly "ON" in the first line is off.
-        self.write("Process2.ini", b"on\r\n")
-        self.write_watch_list(watch_entry("Watched.exe", "HIGH"))
-        watched = self.start_programs("Watched.exe", 1)
-        self.start_tidewarden()
-        first_pass = self.after_next_pass(self.timer_started)
-        self.assertEqual(self.monitor_checks(self.open_menu()), [False, True])
-        self.assertTrue(harness.choose_menu_item(CLOSE_MENU))
-        self.hold_until(watched, [NORMAL], first_pass)
-        self.assertEqual(self.read("Process2.ini"), b"on\r\n")
+        watched = self.start_switched_off(b"on\r\n")
 
         self.choose_in_monitor_menu(ON_ITEM)
         self.assert_file_becomes("Process2.ini", b"ON\r\n")
