@@ -33,7 +33,7 @@ std::u16string FromAnsi(std::string_view bytes) {
   size_t start = 0;
   while (true) {
     const size_t end = bytes.find_first_of("\r\n", start);
-    AppendDecoded(bytes.substr(start, end == std::string_view::npos ? end : end - start), text);
+    AppendDecoded(bytes.substr(start, end - start), text);  // to the end when none is left
     if (end == std::string_view::npos) break;
     text += static_cast<char16_t>(bytes[end]);
     start = end + 1;
