@@ -146,11 +146,28 @@ winenv_detect() {
 
 # Builds the ja_JP.UTF-8 glibc locale privately: without it Wine mangles
 # non-ASCII command-line arguments even though the code page is right.
+_winenv_locale_usable() {
+    LOCPATH=$1 LC_ALL=$_TW_LOCALE locale charmap 2>/dev/null | grep -qx UTF-8
+}
+
+# Parallel runs sharing a cache build the locale only once: two builds side by side would
+# remove and replace each other's result.
 _winenv_ensure_locale() {
-    local locdir=$1/locale tmp
-    if LOCPATH=$locdir LC_ALL=$_TW_LOCALE locale charmap 2>/dev/null | grep -qx UTF-8; then
-        return 0
-    fi
+    local cache=$1 rc=0
+    _winenv_locale_usable "$cache/locale" && return 0
+    mkdir -p "$cache" || return 1
+    {
+        if ! flock -w 300 9; then
+            _winenv_log "timed out waiting for locale lock $cache/.locale.lock"
+            return 1
+        fi
+        _winenv_locale_usable "$cache/locale" || _winenv_build_locale "$cache/locale" || rc=1
+    } 9>"$cache/.locale.lock"
+    return $rc
+}
+
+_winenv_build_locale() {
+    local locdir=$1 tmp
     mkdir -p "$locdir" || return 1
     tmp=$(mktemp -d "$locdir/.build.XXXXXX") || return 1
     if ! timeout -k 2 120 localedef -i ja_JP -f UTF-8 "$tmp/$_TW_LOCALE" >"$tmp.log" 2>&1; then
@@ -164,7 +181,7 @@ _winenv_ensure_locale() {
     rm -f "$tmp.log"
     rm -rf "${locdir:?}/$_TW_LOCALE"
     mv "$tmp/$_TW_LOCALE" "$locdir/$_TW_LOCALE" && rm -rf "$tmp" || return 1
-    LOCPATH=$locdir LC_ALL=$_TW_LOCALE locale charmap 2>/dev/null | grep -qx UTF-8 || {
+    _winenv_locale_usable "$locdir" || {
         _winenv_log "built locale in $locdir is not usable"
         return 1
     }
