@@ -75,14 +75,17 @@ e2e() {  # BITS PATTERNS NAME: one run on a desktop of its own
   rm -f "$counts"
   TW_E2E_RUN=$3 TW_WINE_BITS_WANT=$1 tests/e2e/run.sh "$counts" "$2"
 }
+unhappy_logs=()
 add_counts() {  # BITS NAME
   local counts=build/e2e-counts-$1-$2 p f
   if [ -f "$counts" ]; then
     read -r p f <"$counts"
     passed=$((passed + p))
     failed=$((failed + f))
+    [ "$f" -eq 0 ] || unhappy_logs+=("build/e2e-$2-$1.log")
   else
     broken+=("end-to-end tests ($1-bit, $2)")
+    unhappy_logs+=("build/e2e-$2-$1.log")
   fi
 }
 # The tray program's tests mostly wait for its timer, so they run beside the others, each on a
@@ -91,7 +94,7 @@ others=$(cd tests/e2e && ls test_*.py | grep -vx 'test_tidewarden.py' | paste -s
 run_e2e() {  # BITS
   e2e "$1" test_tidewarden.py tray >build/e2e-tray-$1.log 2>&1 &
   local tray=$!
-  e2e "$1" "$others" rest
+  e2e "$1" "$others" rest 2>&1 | tee build/e2e-rest-$1.log
   wait "$tray"
   cat build/e2e-tray-$1.log
   add_counts "$1" rest
@@ -100,7 +103,7 @@ run_e2e() {  # BITS
 if [ "${TW_WINE_BITS:-}" = 32 ]; then
   run_e2e 32
   # The 64-bit build gets its Scrubwright run too, in a 64-bit session.
-  e2e 64 test_scrubwright.py scrubwright
+  e2e 64 test_scrubwright.py scrubwright 2>&1 | tee build/e2e-scrubwright-64.log
   add_counts 64 scrubwright
 else
   echo "32-bit programs cannot run on this machine (its kernel refuses 32-bit executables):"
@@ -108,6 +111,12 @@ else
   run_e2e 64
 fi
 
+# What went wrong, again at the end, where a reader of the last lines sees it.
+for log in "${unhappy_logs[@]}"; do
+  echo "---- $log: failures and last lines ----"
+  grep -E '^(FAIL|ERROR):|^[A-Za-z]*Error|wine_env:' "$log" | head -n 20
+  tail -n 15 "$log"
+done
 for what in "${broken[@]}"; do
   echo "FAILED: $what"
   failed=$((failed + 1))

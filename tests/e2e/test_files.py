@@ -64,7 +64,7 @@ class FilesTest(harness.WineTestCase):
         while time.monotonic() < deadline:
             if os.path.exists(self.path + ".new") or state() != start:
                 return
-        raise AssertionError("the writer saved nothing for {timeout} s")
+        raise AssertionError(f"the writer saved nothing for {timeout} s")
 
     def test_a_writer_killed_mid_save_leaves_the_old_or_the_new_list_whole(self):
         self.assertEqual(self.save(1, 1, LINES).status, 0)
