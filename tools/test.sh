@@ -70,10 +70,11 @@ build win64 || true
 # shellcheck source=tests/e2e/wine_env.sh
 source tests/e2e/wine_env.sh
 winenv_detect >/dev/null 2>&1 || true
-e2e() {  # BITS PATTERNS NAME: one run on a desktop of its own
+e2e() {  # BITS PATTERNS NAME: one run on a desktop of its own, printed and kept in its log
   local counts=build/e2e-counts-$1-$3
   rm -f "$counts"
-  TW_E2E_RUN=$3 TW_WINE_BITS_WANT=$1 tests/e2e/run.sh "$counts" "$2"
+  TW_E2E_RUN=$3 TW_WINE_BITS_WANT=$1 tests/e2e/run.sh "$counts" "$2" 2>&1 |
+    tee "build/e2e-$3-$1.log"
 }
 unhappy_logs=()
 add_counts() {  # BITS NAME
@@ -92,9 +93,9 @@ add_counts() {  # BITS NAME
 # desktop of its own.
 others=$(cd tests/e2e && ls test_*.py | grep -vx 'test_tidewarden.py' | paste -sd, -)
 run_e2e() {  # BITS
-  e2e "$1" test_tidewarden.py tray >build/e2e-tray-$1.log 2>&1 &
+  e2e "$1" test_tidewarden.py tray >/dev/null &
   local tray=$!
-  e2e "$1" "$others" rest 2>&1 | tee build/e2e-rest-$1.log
+  e2e "$1" "$others" rest
   wait "$tray"
   cat build/e2e-tray-$1.log
   add_counts "$1" rest
@@ -103,7 +104,7 @@ run_e2e() {  # BITS
 if [ "${TW_WINE_BITS:-}" = 32 ]; then
   run_e2e 32
   # The 64-bit build gets its Scrubwright run too, in a 64-bit session.
-  e2e 64 test_scrubwright.py scrubwright 2>&1 | tee build/e2e-scrubwright-64.log
+  e2e 64 test_scrubwright.py scrubwright
   add_counts 64 scrubwright
 else
   echo "32-bit programs cannot run on this machine (its kernel refuses 32-bit executables):"
