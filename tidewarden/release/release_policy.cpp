@@ -38,7 +38,13 @@ void ReleasePolicy::AutoRelease() {
   state_.ReleaseCount += 1;
   const auto available = memory_.AvailablePhysicalMB();
   if (!available) return;
-  StartScrubwright(std::int64_t{*available} + state_.ReleaseCount);
+  std::int64_t size = std::int64_t{*available} + state_.ReleaseCount;
+  // The count only grows, so after a long low-memory spell the request would outgrow the
+  // machine and every tick would start ever more fills: never ask for more than there is.
+  if (const auto total = memory_.TotalPhysicalMB(); total && *total > 0) {
+    size = std::min<std::int64_t>(size, *total);
+  }
+  StartScrubwright(size);
 }
 
 void ReleasePolicy::defrag_Click() {
@@ -56,6 +62,11 @@ void ReleasePolicy::OnTimer1() {
   const auto available = memory_.AvailablePhysicalMB();
   if (!available) return;
   if (state_.ReleaseThreshold <= *available) {
+    lifetime_.Quit();
+    return;
+  }
+  // A target the machine can never reach would keep an invisible program releasing forever.
+  if (const auto total = memory_.TotalPhysicalMB(); total && state_.ReleaseThreshold >= *total) {
     lifetime_.Quit();
     return;
   }

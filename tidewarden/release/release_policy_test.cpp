@@ -110,14 +110,35 @@ TEST_F(ReleaseTest, NoReleaseAboveTheThreshold) {
   EXPECT_TRUE(log.calls.empty());  // Timer1 is left alone too
 }
 
-TEST_F(ReleaseTest, ReleaseRestartsTimer1AroundTheStarts) {
+TEST_F(ReleaseTest, ReleaseRestartsTimer1AroundTheStartsAtItsOwnInterval) {
+  state.Timer1Interval = 15000;  // SEEK=15000: a release must not fall back to 6000
   status.SetMB(24576, 1000);
   policy.AutoRelease();
   EXPECT_EQ(log.calls, (std::vector<std::string>{
                            "TimerStop 1",
                            "Start \"C:\\T\\Scrubwright\\Scrubwright.exe\" 512",
                            "Start \"C:\\T\\Scrubwright\\Scrubwright.exe\" 489",
-                           "TimerStart 1 6000"}));
+                           "TimerStart 1 15000"}));
+}
+
+TEST_F(ReleaseTest, NoReleaseAsksForMoreThanTheWholeMemory) {
+  const struct {
+    std::int32_t count;  // automatic releases before this one
+    std::vector<std::string> sizes;
+  } cases[] = {
+      {0, {"61"}},
+      {194, {"255"}},
+      {195, {"256"}},
+      {196, {"256"}},
+      {100000, {"256"}},  // a working day of low memory
+  };
+  for (const auto& c : cases) {
+    status.SetMB(256, 60);
+    state.ReleaseCount = c.count;
+    launcher.started_.clear();
+    policy.OnTimer1();
+    EXPECT_EQ(Sizes(), c.sizes) << c.count;
+  }
 }
 
 TEST_F(ReleaseTest, AMissingScrubwrightLeavesTimer1Running) {
@@ -142,7 +163,7 @@ TEST_F(ReleaseTest, ManualReleaseFreesWhatIsInUse) {
 TEST_F(ReleaseTest, OneShotReleasesUntilTheTargetIsFree) {
   state.OneShotMode = -1;
   state.ReleaseThreshold = 300;
-  status.SetMB(256, 120);
+  status.SetMB(1024, 120);
   policy.OnTimer1();
   EXPECT_EQ(Sizes(), (std::vector<std::string>{"121"}));
   EXPECT_FALSE(lifetime.quit_);
@@ -153,13 +174,26 @@ TEST_F(ReleaseTest, OneShotReleasesUntilTheTargetIsFree) {
   EXPECT_EQ(launcher.started_.size(), 1u);
 }
 
-TEST_F(ReleaseTest, OneShotWithoutANumberEndsAtOnce) {
-  state.OneShotMode = -1;
-  state.ReleaseThreshold = 0;
-  status.SetMB(256, 0);
-  policy.OnTimer1();
-  EXPECT_TRUE(lifetime.quit_);
-  EXPECT_TRUE(launcher.started_.empty());
+TEST_F(ReleaseTest, OneShotThatCannotReleaseEndsAtItsFirstTick) {
+  const struct {
+    const char* why;
+    double target;
+    std::uint64_t total;
+  } cases[] = {
+      {"no number", 0, 256},
+      {"the whole memory", 256, 256},
+      {"more than the whole memory", 5000, 256},
+      {"just above", 256.5, 256},
+  };
+  for (const auto& c : cases) {
+    state.OneShotMode = -1;
+    state.ReleaseThreshold = c.target;
+    status.SetMB(c.total, 0);
+    lifetime.quit_ = false;
+    policy.OnTimer1();
+    EXPECT_TRUE(lifetime.quit_) << c.why;
+    EXPECT_TRUE(launcher.started_.empty()) << c.why;
+  }
 }
 
 TEST_F(ReleaseTest, UnknownFiguresSkipTheTick) {
