@@ -63,14 +63,18 @@ void SettingsForm::Command1_Click() {
   if (!command1Enabled_) return;  // a greyed button cannot be pressed
   command1Enabled_ = false;
   const std::u16string section(kSection);
-  // VOLUME before CLICK: the tray program takes the first line that contains a key's name,
-  // and "CLICK=VOLUME" contains "VOLUME".
-  const bool volumeWritten = profile_.WriteString(path_, section, std::u16string(kVolumeKey),
-                                                  std::u16string(VolumeValueOf(combo1_)));
-  const bool clickWritten = profile_.WriteString(path_, section, std::u16string(kClickKey),
-                                                 std::u16string(ClickValueOf(combo2_)));
-  if (volumeWritten && clickWritten) return;
-  // Nothing or only half was stored: say so, and let the user try again.
+  const std::u16string clickKey(kClickKey);
+  // VOLUME above CLICK: the tray program takes the first line that contains a key's name,
+  // and "CLICK=VOLUME" contains "VOLUME". So CLICK is never stored without VOLUME above it:
+  // not at all when VOLUME could not be written, and otherwise taken out and written anew
+  // below VOLUME, since an updated key keeps its line (a hand-made file may hold it above).
+  const bool stored =
+      profile_.WriteString(path_, section, std::u16string(kVolumeKey),
+                           std::u16string(VolumeValueOf(combo1_))) &&
+      profile_.RemoveKey(path_, section, clickKey) &&
+      profile_.WriteString(path_, section, clickKey, std::u16string(ClickValueOf(combo2_)));
+  if (stored) return;
+  // Nothing or only VOLUME was stored: say so, and let the user try again.
   command1Enabled_ = true;
   boxes_.ShowOk(std::u16string(kTitle), WriteFailedText(path_), platform::MessageIcon::Error);
 }

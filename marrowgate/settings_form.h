@@ -40,7 +40,7 @@ class SettingsForm {
   void Combo1_Click(int entry);
   // A pick in the click list.
   void Combo2_Click(int entry);
-  // "適用": stores both choices, VOLUME first.
+  // "適用": stores both choices, the VOLUME line above the CLICK line.
   void Command1_Click();
 
   int Combo1Entry() const { return combo1_; }

@@ -101,11 +101,13 @@ TEST_F(SettingsFormTest, LoadShowsTheStoredChoices) {
       {u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n", 2, 1},
       {u"[TOOL]\r\nVOLUME=NORMAL\r\nCLICK=VOLUME\r\n", 0, 0},
       {u"[TOOL]\r\nCLICK=SCREENSIZE\r\nVOLUME=MAX\r\n", 2, 1},
-      {u"[TOOL]\r\nVOLUME = LOW\r\n", 1, 0},  // blanks around "=" are dropped by the reader
+      {u"[TOOL]\r\nCLICK=SCREENSIZE\r\n", 0, 1},
+      // Only the exact words count: anything else is the first entry.
       {u"[TOOL]\r\nVOLUME=low\r\nCLICK=screensize\r\n", 0, 0},
-      {u"[tool]\r\nvolume=MAX\r\n", 2, 0},      // names match without regard to case
+      {u"[TOOL]\r\nVOLUME=LO\r\nCLICK=SCREEN\r\n", 0, 0},
+      {u"[TOOL]\r\nVOLUME=MAXIMUM\r\nCLICK=SCREENSIZES\r\n", 0, 0},
+      {u"[TOOL]\r\nVOLUME=\r\nCLICK=\r\n", 0, 0},
       {u"[OTHER]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n", 0, 0},
-      {u"VOLUME=LOW\r\nCLICK=SCREENSIZE\r\n", 0, 0},  // no section
   };
   for (const auto& c : cases) {
     profile.files_.clear();
@@ -155,6 +157,7 @@ TEST_F(SettingsFormTest, ApplyWritesVolumeThenClick) {
     log.calls.clear();
     form.Command1_Click();
     EXPECT_EQ(log.calls, (Calls{std::string("WriteString TOOL VOLUME=") + c.volume,
+                                "RemoveKey TOOL CLICK",
                                 std::string("WriteString TOOL CLICK=") + c.click}))
         << c.combo1 << " " << c.combo2;
     EXPECT_FALSE(form.Command1Enabled());
@@ -175,7 +178,8 @@ TEST_F(SettingsFormTest, ApplyWithoutChangeRewritesBothKeys) {
   form.Form_Load();
   log.calls.clear();
   form.Command1_Click();
-  EXPECT_EQ(log.calls, (Calls{"WriteString TOOL VOLUME=MAX", "WriteString TOOL CLICK=SCREENSIZE"}));
+  EXPECT_EQ(log.calls, (Calls{"WriteString TOOL VOLUME=MAX", "RemoveKey TOOL CLICK",
+                              "WriteString TOOL CLICK=SCREENSIZE"}));
   EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n");
 }
 
@@ -225,10 +229,14 @@ TEST_F(SettingsFormTest, FailedWriteIsReportedAndApplyStaysPressable) {
   const struct {
     std::set<std::u16string> refused;
     const char16_t* stored;  // the file afterwards; nullptr: none
+    Calls calls;
   } cases[] = {
-      {{u"VOLUME"}, u"[TOOL]\r\nCLICK=SCREENSIZE\r\n"},
-      {{u"CLICK"}, u"[TOOL]\r\nVOLUME=LOW\r\n"},
-      {{u"VOLUME", u"CLICK"}, nullptr},
+      // Never a CLICK line without VOLUME above it: the tray program would take it for VOLUME.
+      {{u"VOLUME"}, nullptr, {"WriteString TOOL VOLUME=LOW", "ShowOk"}},
+      {{u"CLICK"},
+       u"[TOOL]\r\nVOLUME=LOW\r\n",
+       {"WriteString TOOL VOLUME=LOW", "RemoveKey TOOL CLICK", "ShowOk"}},
+      {{u"VOLUME", u"CLICK"}, nullptr, {"WriteString TOOL VOLUME=LOW", "ShowOk"}},
   };
   for (const auto& c : cases) {
     profile.files_.clear();
@@ -241,10 +249,7 @@ TEST_F(SettingsFormTest, FailedWriteIsReportedAndApplyStaysPressable) {
 
     form.Command1_Click();
     const std::string name = c.stored == nullptr ? "both" : Shown(c.stored);
-    // Both keys are still tried, in their order, before the one report.
-    EXPECT_EQ(log.calls, (Calls{"WriteString TOOL VOLUME=LOW",
-                                "WriteString TOOL CLICK=SCREENSIZE", "ShowOk"}))
-        << name;
+    EXPECT_EQ(log.calls, c.calls) << name;
     EXPECT_TRUE(form.Command1Enabled()) << name;
     ASSERT_EQ(boxes.shown_.size(), 1u) << name;
     EXPECT_EQ(boxes.shown_[0].title, u"Tidewardenツールの設定");
@@ -259,27 +264,34 @@ TEST_F(SettingsFormTest, FailedWriteIsReportedAndApplyStaysPressable) {
   }
 }
 
-TEST_F(SettingsFormTest, RetryAfterAFailedWriteStoresBoth) {
-  profile.refuseWrites_ = true;
-  form.Form_Load();
-  form.Combo1_Click(2);
-  form.Command1_Click();
-  EXPECT_TRUE(form.Command1Enabled());
-  profile.refuseWrites_ = false;
-  form.Command1_Click();
-  EXPECT_FALSE(form.Command1Enabled());
-  EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n");
-  EXPECT_EQ(boxes.shown_.size(), 1u);
+TEST_F(SettingsFormTest, RetryAfterAFailedWriteStoresBothVolumeFirst) {
+  const std::set<std::u16string> cases[] = {{}, {u"VOLUME"}, {u"CLICK"}};
+  for (const auto& refused : cases) {
+    profile.files_.clear();
+    boxes.shown_.clear();
+    profile.refuseWrites_ = refused.empty();
+    profile.refusedKeys_ = refused;
+    form.Form_Load();
+    form.Combo1_Click(2);
+    form.Command1_Click();
+    EXPECT_TRUE(form.Command1Enabled());
+    profile.refuseWrites_ = false;
+    profile.refusedKeys_.clear();
+    form.Command1_Click();
+    EXPECT_FALSE(form.Command1Enabled());
+    EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n") << refused.size();
+    EXPECT_EQ(boxes.shown_.size(), 1u);
+  }
 }
 
-TEST_F(SettingsFormTest, ApplyUpdatesKeysInTheirPlaces) {
+TEST_F(SettingsFormTest, ApplyPutsVolumeAboveClickAndLeavesTheRest) {
   File() = u"; written by hand\r\n[TOOL]\r\nCLICK=VOLUME\r\nVOLUME=NORMAL\r\n\r\n[MORE]\r\nX=1\r\n";
   form.Form_Load();
   form.Combo1_Click(1);
   form.Combo2_Click(1);
   form.Command1_Click();
   EXPECT_EQ(File(),
-            u"; written by hand\r\n[TOOL]\r\nCLICK=SCREENSIZE\r\nVOLUME=LOW\r\n\r\n[MORE]\r\nX=1\r\n");
+            u"; written by hand\r\n[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n\r\n[MORE]\r\nX=1\r\n");
 }
 
 struct StartTest : SettingsFormTest {

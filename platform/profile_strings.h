@@ -18,6 +18,9 @@ class ProfileStrings {
   // not be written.
   virtual bool WriteString(const std::u16string& path, const std::u16string& section,
                            const std::u16string& key, const std::u16string& value) = 0;
+  // Takes the key's line out of the file; true also when there was none to take.
+  virtual bool RemoveKey(const std::u16string& path, const std::u16string& section,
+                         const std::u16string& key) = 0;
 };
 
 }  // namespace platform

@@ -48,6 +48,24 @@ class FakeProfileStrings : public ProfileStrings {
       lines.push_back(u"[" + section + u"]");
       lines.push_back(entry);
     }
+    return Store(path, lines);
+  }
+
+  bool RemoveKey(const std::u16string& path, const std::u16string& section,
+                 const std::u16string& key) override {
+    log_.Add("RemoveKey " + Narrow(section) + " " + Narrow(key));
+    if (refuseWrites_ || refusedKeys_.count(key) != 0) return false;
+    const auto file = files_.find(path);
+    if (file == files_.end()) return true;
+    std::vector<std::u16string> lines = Lines(file->second);
+    const Place place = Find(lines, section, key);
+    if (place.key == kNone) return true;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(place.key));
+    return Store(path, lines);
+  }
+
+ private:
+  bool Store(const std::u16string& path, const std::vector<std::u16string>& lines) {
     std::u16string text;
     for (const auto& line : lines) text += line + u"\r\n";
     if (tornAfter_ && wholeWritesBeforeTear_-- <= 0) {
@@ -62,6 +80,7 @@ class FakeProfileStrings : public ProfileStrings {
     return true;
   }
 
+ public:
   std::map<std::u16string, std::u16string> files_;
   std::set<std::u16string> unreadable_;   // present, but reading gives nothing
   std::set<std::u16string> refusedKeys_;  // writing these keys fails

@@ -19,4 +19,9 @@ bool ProfileStringsWin32::WriteString(const std::u16string& path, const std::u16
   return WritePrivateProfileStringW(Wide(section), Wide(key), Wide(value), Wide(path)) != FALSE;
 }
 
+bool ProfileStringsWin32::RemoveKey(const std::u16string& path, const std::u16string& section,
+                                    const std::u16string& key) {
+  return WritePrivateProfileStringW(Wide(section), Wide(key), nullptr, Wide(path)) != FALSE;
+}
+
 }  // namespace platform::win32

@@ -12,6 +12,8 @@ class ProfileStringsWin32 : public ProfileStrings {
                             const std::u16string& key) override;
   bool WriteString(const std::u16string& path, const std::u16string& section,
                    const std::u16string& key, const std::u16string& value) override;
+  bool RemoveKey(const std::u16string& path, const std::u16string& section,
+                 const std::u16string& key) override;
 };
 
 }  // namespace platform::win32
