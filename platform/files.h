@@ -17,6 +17,9 @@ class Files {
   virtual std::optional<std::u16string> ReadText(const std::u16string& path) = 0;
   // Creates or overwrites the file; false when it could not be written.
   virtual bool WriteText(const std::u16string& path, const std::u16string& text) = 0;
+  // True when the text reads back from a file unchanged: the code page holds every character
+  // of it, with no best-fit stand-in ("é" as "e", "한" as "?").
+  virtual bool StoresExactly(const std::u16string& text) = 0;
 };
 
 }  // namespace platform

@@ -110,7 +110,8 @@ PriorityWindowWin32::~PriorityWindowWin32() {
 void PriorityWindowWin32::ShowPriorityWindow() {
   if (window_ == nullptr) Create();
   if (window_ == nullptr) return;
-  ShowWindow(window_, SW_SHOW);
+  // A minimised window is brought back as it was, not left on the taskbar.
+  ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(window_);
 }
 
@@ -241,6 +242,8 @@ void PriorityWindowWin32::OnCommand(int id, int code) {
   } else if (id >= kIdOption0 && id < kIdOption0 + 4 && code == BN_CLICKED) {
     core_->Option1_Click(id - kIdOption0);
   } else if (id == kIdOk && code == BN_CLICKED) {
+    // The dialog manager turns Enter in any control into OK's id; only OK itself saves.
+    if (GetFocus() != GetDlgItem(window_, kIdOk)) return;
     if (core_->Command8_Click()) {
       Close();
       return;

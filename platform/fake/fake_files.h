@@ -24,6 +24,9 @@ class FakeFiles : public Files {
     if (found == files_.end()) return std::nullopt;
     return found->second;
   }
+  bool StoresExactly(const std::u16string& text) override {
+    return text.find_first_of(notInCodePage_) == std::u16string::npos;
+  }
   bool WriteText(const std::u16string& path, const std::u16string& text) override {
     log_.Add("WriteText " + std::string(path.begin(), path.end()));
     if (refuseWrites_) return false;
@@ -35,6 +38,7 @@ class FakeFiles : public Files {
   std::set<std::u16string> hidden_;      // hidden or system attribute
   std::set<std::u16string> unreadable_;  // present, but reading fails
   bool refuseWrites_ = false;
+  std::u16string notInCodePage_;  // characters the file's code page cannot hold
   int reads_ = 0;
 
  private:

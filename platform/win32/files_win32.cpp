@@ -83,4 +83,8 @@ bool FilesWin32::WriteText(const std::u16string& path, const std::u16string& tex
   return true;
 }
 
+bool FilesWin32::StoresExactly(const std::u16string& text) {
+  return FromAnsi(ToAnsi(text)) == text;
+}
+
 }  // namespace platform::win32

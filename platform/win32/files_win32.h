@@ -11,6 +11,7 @@ class FilesWin32 : public Files {
   // Writes a new file beside the old one and then replaces it, so a crash or a full disk
   // never leaves a half-written file behind.
   bool WriteText(const std::u16string& path, const std::u16string& text) override;
+  bool StoresExactly(const std::u16string& text) override;
 };
 
 }  // namespace platform::win32

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/win32/ansi_text.h"
+#include "platform/win32/files_win32.h"
 #include "tidewarden/monitor/watch_entry.h"
 #include "tidewarden/startup/settings.h"
 
@@ -153,6 +154,19 @@ int wmain(int argc, wchar_t** argv) {
     if (FromAnsi(ToAnsi(alone)) != alone) {
       std::printf("not in the code page: U+%04X\n", static_cast<unsigned>(c));
       ++checker.failures;
+    }
+  }
+  // Names the watch list's file can hold exactly, and names it would keep a stand-in for.
+  if (GetACP() == 932) {
+    platform::win32::FilesWin32 files;
+    const struct {
+      const char16_t* name;
+      bool exact;
+    } names[] = {{u"C:\\APP\\A.EXE", true}, {u"日本語.exe", true}, {u"ﾃｽﾄ.exe", true},
+                 {u"café.exe", false}, {u"한글.exe", false}, {u"naïve.exe", false}};
+    for (const auto& n : names) {
+      ++checker.inputs;
+      if (files.StoresExactly(n.name) != n.exact) checker.Fail("stored exactly", ToAnsi(n.name));
     }
   }
   for (long i = 0; i < count; ++i) {

@@ -318,6 +318,13 @@ class MonitorCase(harness.WineTestCase):
         self.press(DELETE)
         self.pick_row(LIST1, lambda r: r.startswith("Tidewarden.exe "))
         self.press(ADD)
+        # Enter on a button other than OK, or in a list, neither saves nor closes.
+        self.assertEqual(harness.probe("keys", "return")[0]["typed"], 1)
+        self.assertTrue(self.window(), "Enter on another button closed the window")
+        self.pick_row(LIST2, lambda r: r.startswith("Tidewarden.exe "))
+        self.assertEqual(harness.probe("keys", "return")[0]["typed"], 1)
+        self.assertTrue(self.window(), "Enter away from OK closed the window")
+        self.assertEqual(self.read("Process.ini"), before)
         edited = self.control(self.window(), LIST2)["items"]
         self.assertEqual(len(edited), 1)
         self.assertTrue(edited[0].startswith("Tidewarden.exe".ljust(60) + " "), edited)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tidewarden/monitor/watch_entry.h"
+#include "tidewarden/startup/start_up.h"
 #include "tidewarden/program_title.h"
 
 namespace tidewarden {
@@ -11,6 +12,19 @@ namespace {
 constexpr char16_t kNotSaved[] =
     u"監視するプロセスの一覧を保存できませんでした。(Process.ini)\r\n"
     u"プログラムのフォルダーに書き込めるか確かめてから、もう一度 OK を押してください。";
+constexpr char16_t kListUnreadable[] =
+    u"監視するプロセスの一覧を読み込めませんでした。(Process.ini)\r\n"
+    u"保存されている一覧を失わないよう、この画面の変更は保存しません。"
+    u"ファイルを読み込めるようになってから、開き直してください。";
+constexpr char16_t kNotOverwritten[] =
+    u"一覧を読み込めなかったため、保存しませんでした。(Process.ini)\r\n"
+    u"このウィンドウを閉じ、ファイルを読み込めるようになってから開き直してください。";
+
+std::u16string NameNotStorableText(const std::u16string& name) {
+  return u"このプログラムの名前には、設定ファイル (Process.ini) に保存できない文字が"
+         u"含まれています。\r\n\r\n" +
+         name + u"\r\n\r\n監視できないため、一覧には追加しません。";
+}
 }  // namespace
 
 const std::vector<ControlLayout>& PriorityWindow::Layout() {
@@ -45,18 +59,22 @@ const std::vector<ControlLayout>& PriorityWindow::OptionLayout() {
 
 void PriorityWindow::Form_Load() {
   RefreshRunningList();
-  monitor_.LoadWatchListInto(entries_);
+  listUnreadable_ = monitor_.LoadWatchListInto(entries_) == WatchListFile::Unreadable;
   state_.PriorityWindowOpen = 1;
+  if (listUnreadable_) boxes_.ShowOk(kProgramTitle, kListUnreadable, platform::MessageIcon::Warning);
 }
 
 void PriorityWindow::RefreshRunningList() {
   const std::int16_t count = monitor_.TakeProcessSnapshot();
-  std::optional<std::u16string> selectedText;
-  if (runningSelection_ && *runningSelection_ < runningRows_.size()) {
-    selectedText = runningRows_[*runningSelection_];
+  // The selection stays on its process, whose row changes with its thread count.
+  std::optional<std::uint32_t> selectedId;
+  if (runningSelection_ && *runningSelection_ < runningIds_.size()) {
+    selectedId = runningIds_[*runningSelection_];
   }
   const auto& table = monitor_.ProcessTable();
+  runningIds_.clear();
   for (size_t k = 0; k < static_cast<size_t>(count); ++k) {
+    runningIds_.push_back(table[k].th32ProcessID);
     std::u16string row = RunningRow(table[k]);
     if (k < runningRows_.size()) {
       if (runningRows_[k] != row) runningRows_[k] = std::move(row);
@@ -65,12 +83,12 @@ void PriorityWindow::RefreshRunningList() {
     }
   }
   runningRows_.resize(static_cast<size_t>(count));
-  if (selectedText) {
-    const auto found = std::find(runningRows_.begin(), runningRows_.end(), *selectedText);
-    // A selected row that is gone keeps no selection.
-    runningSelection_ = found == runningRows_.end()
+  if (selectedId) {
+    const auto found = std::find(runningIds_.begin(), runningIds_.end(), *selectedId);
+    // A selected process that has ended keeps no selection.
+    runningSelection_ = found == runningIds_.end()
                             ? std::nullopt
-                            : std::optional<size_t>(static_cast<size_t>(found - runningRows_.begin()));
+                            : std::optional<size_t>(static_cast<size_t>(found - runningIds_.begin()));
   }
 }
 
@@ -79,19 +97,28 @@ void PriorityWindow::List1_Click(std::optional<size_t> row) {
 }
 
 void PriorityWindow::Command7_Click() {
-  if (!runningSelection_) return;
+  if (!runningSelection_ || *runningSelection_ >= runningIds_.size()) return;
+  // The table may have been re-taken since the rows were drawn: find the row's process in it.
   const auto& table = monitor_.ProcessTable();
-  // The table may have been re-taken since the rows were drawn; never read past its end.
-  if (*runningSelection_ >= table.size()) return;
-  const platform::ProcessRecord& process = table[*runningSelection_];
-  const std::u16string pathField = PathField(process.szExeFile);
+  const std::uint32_t id = runningIds_[*runningSelection_];
+  const auto process = std::find_if(table.begin(), table.end(), [id](const auto& record) {
+    return record.th32ProcessID == id;
+  });
+  if (process == table.end()) return;
+  const std::u16string pathField = PathField(process->szExeFile);
   // An entry is one line of the file: a line break in a name would store a second entry of
   // the name's choosing.
   if (pathField.find_first_of(u"\r\n") != std::u16string::npos) return;
   for (const auto& entry : entries_) {
     if (SameProgram(entry, pathField)) return;
   }
-  entries_.push_back(NewWatchEntry(process));
+  // The file would keep a stand-in for such a name, which matches no running program.
+  if (!monitor_.StoresExactly(pathField)) {
+    boxes_.ShowOk(kProgramTitle, NameNotStorableText(TrimAtNul(process->szExeFile)),
+                  platform::MessageIcon::Warning);
+    return;
+  }
+  entries_.push_back(NewWatchEntry(*process));
 }
 
 void PriorityWindow::List2_Click(std::optional<size_t> entry) {
@@ -123,12 +150,16 @@ void PriorityWindow::Command9_Click() {
 }
 
 bool PriorityWindow::Command8_Click() {
+  if (listUnreadable_) {
+    boxes_.ShowOk(kProgramTitle, kNotOverwritten, platform::MessageIcon::Warning);
+    return false;
+  }
   if (!monitor_.SaveWatchList(entries_)) {
     boxes_.ShowOk(kProgramTitle, kNotSaved, platform::MessageIcon::Warning);
     return false;
   }
   // The live list follows the file; should the file not read back, it still gets what was saved.
-  if (!monitor_.LoadWatchList()) monitor_.SetLiveWatchList(entries_);
+  if (monitor_.LoadWatchList() != WatchListFile::Read) monitor_.SetLiveWatchList(entries_);
   return true;
 }
 

@@ -41,8 +41,9 @@ class PriorityWindow {
   void List2_Click(std::optional<size_t> entry);
   void Option1_Click(int index);
   void Command9_Click();
-  // OK: true when saved (the window then closes); false when the file could not be written,
-  // which the user has been told, and the window stays open with the edits.
+  // OK: true when saved (the window then closes); false when the file could not be written
+  // or was not read at opening, which the user has been told, and the window stays open with
+  // the edits.
   bool Command8_Click();
   void Form_QueryUnload();
 
@@ -58,11 +59,14 @@ class PriorityWindow {
   ProgramState& state_;
   platform::MessageBoxes& boxes_;
   std::vector<std::u16string> runningRows_;
+  std::vector<std::uint32_t> runningIds_;  // the process of each row
   std::optional<size_t> runningSelection_;
   std::vector<std::u16string> entries_;
   std::optional<size_t> entrySelection_;
   bool optionsEnabled_ = false;
   std::optional<int> selectedOption_;
+  // The saved list could not be read: what the window shows is not what the file holds.
+  bool listUnreadable_ = false;
 };
 
 // Opens the priority window on screen: a new one when none is open, else the open one again.

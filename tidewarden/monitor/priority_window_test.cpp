@@ -32,7 +32,7 @@ TEST_F(WindowTest, OpeningListsProcessesAndTheFileAndSuspendsEnforcement) {
   EXPECT_EQ(state.PriorityWindowOpen, 0);
 }
 
-TEST_F(WindowTest, RefreshRewritesRowsAndTheSelectionFollowsItsText) {
+TEST_F(WindowTest, RefreshRewritesRowsAndTheSelectionFollowsItsProcess) {
   window.Form_Load();
   window.List1_Click(2);
   const std::u16string selected = window.RunningRows()[2];
@@ -42,9 +42,17 @@ TEST_F(WindowTest, RefreshRewritesRowsAndTheSelectionFollowsItsText) {
   EXPECT_EQ(window.RunningSelection(), 1u);
   EXPECT_EQ(window.RunningRows()[1], selected);
 
+  processes.running_[1].cntThreads = 40;  // a busy program: its row changes, it stays chosen
+  processes.running_.insert(processes.running_.begin(), {0x30, 1, 8, u"C:\\NEW.EXE"});
+  window.Timer1_Timer();
+  EXPECT_EQ(window.RunningSelection(), 2u);
+  window.Command7_Click();
+  ASSERT_EQ(window.WatchEntries().size(), 1u);
+  EXPECT_EQ(window.WatchEntries()[0].substr(0, 60), FixedWidth(u"C:\\APP\\IDLE.EXE", 60));
+
   processes.running_.pop_back();  // the selected one ends
   window.Timer1_Timer();
-  EXPECT_EQ(window.RunningRows().size(), 1u);
+  EXPECT_EQ(window.RunningRows().size(), 2u);
   EXPECT_EQ(window.RunningSelection(), std::nullopt);
 
   processes.snapshotFails_ = true;
@@ -71,24 +79,35 @@ TEST_F(WindowTest, AddTakesTheSelectedProcessOnce) {
 }
 
 TEST_F(WindowTest, AddRefusesANameThatWouldBreakTheLine) {
+  files.notInCodePage_ = u"é한";
   const struct {
     std::u16string path;
     bool added;
+    bool told;
   } cases[] = {
-      {u"C:\\APP\\A.EXE HIGH\r\nC:\\X.EXE", false},
-      {u"C:\\APP\\A.EXE\rHIGH", false},
-      {u"C:\\APP\\A.EXE\nHIGH", false},
-      {u"C:\\APP\\A.EXE", true},
+      {u"C:\\APP\\A.EXE HIGH\r\nC:\\X.EXE", false, false},
+      {u"C:\\APP\\A.EXE\rHIGH", false, false},
+      {u"C:\\APP\\A.EXE\nHIGH", false, false},
+      {u"C:\\APP\\A.EXE", true, false},
       // Beyond the 60 characters of the path field a break is cut away with the rest.
-      {std::u16string(60, u'A') + u"\r\nC:\\X.EXE HIGH", true},
+      {std::u16string(60, u'A') + u"\r\nC:\\X.EXE HIGH", true, false},
+      // The file would store a stand-in ("cafe.exe", "??.exe") that matches nothing running.
+      {u"café.exe", false, true},
+      {u"한글.exe", false, true},
+      {u"日本語.exe", true, false},
   };
   for (const auto& c : cases) {
     processes.running_ = {{0x20, 1, 8, c.path}};
+    boxes.shown_.clear();
     PriorityWindow fresh{monitor, state, boxes};
     fresh.Form_Load();
     fresh.List1_Click(0);
     fresh.Command7_Click();
     EXPECT_EQ(fresh.WatchEntries().size(), c.added ? 1u : 0u) << c.path.size();
+    ASSERT_EQ(boxes.shown_.size(), c.told ? 1u : 0u) << c.path.size();
+    if (c.told) {
+      EXPECT_NE(boxes.shown_[0].text.find(c.path), std::u16string::npos);
+    }
     EXPECT_EQ(ParseWatchList(WatchListText(fresh.WatchEntries())), fresh.WatchEntries());
     fresh.Form_QueryUnload();
   }
@@ -168,6 +187,21 @@ TEST_F(WindowTest, FailedSaveIsToldAndKeepsTheEdits) {
   EXPECT_EQ(window.WatchEntries().size(), 2u);
   EXPECT_EQ(monitor.LiveWatchList(), (std::vector<std::u16string>{u"OLD"}));
   EXPECT_EQ(files.files_[watchFile], u"OLD\r\n");
+}
+
+TEST_F(WindowTest, AListThatCannotBeReadIsToldAndNeverWrittenOver) {
+  files.files_[watchFile] = u"OLD HIGH\r\n";
+  files.unreadable_.insert(watchFile);  // locked by a backup program
+  window.Form_Load();
+  ASSERT_EQ(boxes.shown_.size(), 1u);
+  EXPECT_NE(boxes.shown_[0].text.find(u"Process.ini"), std::u16string::npos);
+  window.List1_Click(0);
+  window.Command7_Click();
+  EXPECT_FALSE(window.Command8_Click());
+  EXPECT_EQ(boxes.shown_.size(), 2u);
+  files.unreadable_.clear();
+  EXPECT_FALSE(window.Command8_Click());  // what the window shows is still not the file
+  EXPECT_EQ(files.files_[watchFile], u"OLD HIGH\r\n");
 }
 
 TEST(PriorityWindowLayout, EveryControlFitsTheClientArea) {

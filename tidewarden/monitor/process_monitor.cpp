@@ -14,6 +14,10 @@ namespace {
 constexpr char16_t kSwitchNotSaved[] =
     u"プロセス監視の設定を保存できませんでした。\r\n"
     u"次に起動したときは前の設定に戻ります。(Process2.ini)";
+constexpr char16_t kListUnreadable[] =
+    u"監視するプロセスの一覧を読み込めませんでした。(Process.ini)\r\n"
+    u"ほかのプログラムが使用中か、読み取りが許可されていません。"
+    u"読み込めるようになりしだい、その一覧で監視します。";
 }  // namespace
 
 void ProcessMonitor::LoadMonitorSwitch() {
@@ -25,14 +29,22 @@ void ProcessMonitor::LoadMonitorSwitch() {
   menu_[{Item::Settingmnu32}].checked = true;
 }
 
-bool ProcessMonitor::LoadWatchList() { return LoadWatchListInto(liveList_); }
+WatchListFile ProcessMonitor::LoadWatchList() {
+  const WatchListFile result = LoadWatchListInto(liveList_);
+  rereadWatchList_ = result == WatchListFile::Unreadable;
+  return result;
+}
 
-bool ProcessMonitor::LoadWatchListInto(std::vector<std::u16string>& target) {
-  if (!files_.Exists(WatchFile())) return false;
+WatchListFile ProcessMonitor::LoadWatchListInto(std::vector<std::u16string>& target) {
+  if (!files_.Exists(WatchFile())) return WatchListFile::Missing;
   const auto text = files_.ReadText(WatchFile());
-  if (!text) return false;
+  if (!text) return WatchListFile::Unreadable;
   target = ParseWatchList(*text);
-  return true;
+  return WatchListFile::Read;
+}
+
+void ProcessMonitor::ReportUnreadableWatchList() {
+  boxes_.ShowOk(kProgramTitle, kListUnreadable, platform::MessageIcon::Warning);
 }
 
 bool ProcessMonitor::SaveWatchList(const std::vector<std::u16string>& entries) {
@@ -64,6 +76,7 @@ std::int16_t ProcessMonitor::TakeProcessSnapshot() {
 }
 
 void ProcessMonitor::EnforcePriorities() {
+  if (rereadWatchList_) LoadWatchList();
   const std::int16_t count = TakeProcessSnapshot();
   if (count == 0 || liveList_.empty()) return;
   // The entries by their path field, each program's entries in list order, so every process

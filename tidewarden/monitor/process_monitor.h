@@ -12,6 +12,9 @@
 
 namespace tidewarden {
 
+// What became of reading Process.ini. A hidden or system file counts as missing.
+enum class WatchListFile { Read, Missing, Unreadable };
+
 // Holds chosen programs at chosen priority classes: the switch, the live watch list, the
 // process table and the enforcement pass.
 class ProcessMonitor {
@@ -21,9 +24,14 @@ class ProcessMonitor {
       : state_(state), files_(files), processes_(processes), boxes_(boxes), menu_(menu) {}
 
   void LoadMonitorSwitch();
-  // False when Process.ini is missing or cannot be read: the list then stays as it was.
-  bool LoadWatchList();
-  bool LoadWatchListInto(std::vector<std::u16string>& target);
+  // Unless the file was read, the list stays as it was; a file that is there but cannot be
+  // read (locked by a backup, no read right) is read again at every pass until it can be.
+  WatchListFile LoadWatchList();
+  WatchListFile LoadWatchListInto(std::vector<std::u16string>& target);
+  // Tells the user that the saved list could not be read.
+  void ReportUnreadableWatchList();
+  // Whether a text survives the watch list's file unchanged.
+  bool StoresExactly(const std::u16string& text) { return files_.StoresExactly(text); }
   void SetLiveWatchList(std::vector<std::u16string> entries) { liveList_ = std::move(entries); }
   // Writes Process.ini whole; false when it could not be written (the old file stays).
   bool SaveWatchList(const std::vector<std::u16string>& entries);
@@ -50,6 +58,7 @@ class ProcessMonitor {
   MenuTree& menu_;
   std::vector<std::u16string> liveList_;
   std::vector<platform::ProcessRecord> table_;
+  bool rereadWatchList_ = false;
 };
 
 }  // namespace tidewarden

@@ -25,15 +25,19 @@ TEST_F(MonitorTest, SwitchFileTurnsMonitoringOn) {
   const struct {
     std::optional<std::u16string> file;
     bool on;
+    bool hidden = false;  // a hidden or system file counts as missing
   } cases[] = {{u"ON\r\n", true}, {u"OFF\r\n", false}, {u"on\r\n", false},
-               {u"ON \r\n", false}, {u"", false}, {std::nullopt, false}};
+               {u"ON \r\n", false}, {u"", false}, {std::nullopt, false},
+               {u"ON\r\n", false, true}};
   for (const auto& c : cases) {
     ProgramState fresh;
     fresh.AppPath = u"C:\\T\\";
     MenuTree tree;
     ProcessMonitor subject{fresh, files, processes, boxes, tree};
     files.files_.erase(switchFile);
+    files.hidden_.clear();
     if (c.file) files.files_[switchFile] = *c.file;
+    if (c.hidden) files.hidden_.insert(switchFile);
     subject.LoadMonitorSwitch();
     EXPECT_EQ(fresh.MonitorOn, c.on ? 1 : 0);
     EXPECT_EQ(tree[{Item::Settingmnu32}].checked, c.on);
@@ -71,11 +75,28 @@ TEST_F(MonitorTest, WatchListLoadsWithoutEmptyLinesAndMissingFileKeepsTheList) {
   monitor.LoadWatchList();
   EXPECT_EQ(monitor.LiveWatchList(), (std::vector<std::u16string>{u"A HIGH", u"B IDOL"}));
   files.files_.erase(watchFile);
-  monitor.LoadWatchList();
+  EXPECT_EQ(monitor.LoadWatchList(), WatchListFile::Missing);
   EXPECT_EQ(monitor.LiveWatchList().size(), 2u);
+  files.files_[watchFile] = u"C IDOL\r\n";
+  files.hidden_.insert(watchFile);
+  EXPECT_EQ(monitor.LoadWatchList(), WatchListFile::Missing);
+  EXPECT_EQ(monitor.LiveWatchList().size(), 2u);
+  files.hidden_.clear();
   files.files_[watchFile] = u"\r\n";
   monitor.LoadWatchList();
   EXPECT_TRUE(monitor.LiveWatchList().empty());
+}
+
+TEST_F(MonitorTest, AListThatCannotBeReadIsReadAgainAtEveryPass) {
+  processes.running_ = {{10, 1, 8, u"C:\\APP\\A.EXE"}};
+  files.files_[watchFile] = WatchListText({Entry(u"C:\\APP\\A.EXE", u"HIGH")});
+  files.unreadable_.insert(watchFile);  // locked by a backup program at start-up
+  EXPECT_EQ(monitor.LoadWatchList(), WatchListFile::Unreadable);
+  monitor.EnforcePriorities();
+  EXPECT_TRUE(processes.classes_.empty());
+  files.unreadable_.clear();
+  monitor.EnforcePriorities();
+  EXPECT_EQ(processes.classes_[10], PriorityClass::High);
 }
 
 TEST_F(MonitorTest, SaveWritesTheWholeListOrReportsFailure) {
