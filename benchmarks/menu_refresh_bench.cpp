@@ -1,22 +1,32 @@
 // The resolution submenu's refresh against a slow driver: 400 listed modes, 2 ms per mode
-// test. Reports the tests per refresh next to the time, so a cache that stops working shows.
+// test; and a click on the tray icon up to its menu, with 20 ms per mode test. Reports the
+// tests per refresh next to the time, so a cache that stops working shows.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "platform/fake/fake_display.h"
 #include "platform/fake/fake_message_boxes.h"
 #include "tidewarden/display/display_modes.h"
+#include "tidewarden/fake_ports.h"
+#include "tidewarden/main_form.h"
 
 namespace {
 
 class SlowDisplay : public platform::fake::FakeDisplay {
  public:
+  explicit SlowDisplay(std::chrono::milliseconds testCost = std::chrono::milliseconds(2))
+      : testCost_(testCost) {}
   std::int32_t ChangeSettings(const platform::DisplayMode& mode, std::uint32_t flags) override {
-    if (flags == platform::kCdsTest) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (flags == platform::kCdsTest) std::this_thread::sleep_for(testCost_);
     return FakeDisplay::ChangeSettings(mode, flags);
   }
+
+ private:
+  std::chrono::milliseconds testCost_;
 };
 
 // 400 listings as drivers give them: every size and depth at several refresh rates, some of
@@ -46,11 +56,10 @@ void RunRefreshes(benchmark::State& state, void (*fill)(SlowDisplay&)) {
   platform::fake::CallLog log;
   platform::fake::FakeMessageBoxes boxes{log};
   tidewarden::MenuTree menu;
-  tidewarden::ProgramState program;
-  tidewarden::DisplayModes modes{display, boxes, menu, program};
+  tidewarden::DisplayModes modes{display, boxes, menu};
   int refreshes = 0;
   for (auto _ : state) {
-    modes.BuildResolutionMenu(96, 96);
+    modes.BuildResolutionMenu();
     ++refreshes;
   }
   state.counters["mode_tests_per_refresh"] =
@@ -65,5 +74,86 @@ void BM_BuildResolutionMenu400Distinct(benchmark::State& state) {
   RunRefreshes(state, FillDistinctModes);
 }
 BENCHMARK(BM_BuildResolutionMenu400Distinct)->Unit(benchmark::kMillisecond);
+
+// The popup notes when it is asked to show the menu: the time a user waits after a click.
+class TimedPopups : public platform::fake::FakePopupMenus {
+ public:
+  std::optional<int> Track(const std::vector<platform::MenuEntry>& entries,
+                           platform::PopupAlign align) override {
+    shownAt_ = std::chrono::steady_clock::now();
+    return FakePopupMenus::Track(entries, align);
+  }
+  std::chrono::steady_clock::time_point shownAt_;
+};
+
+// The tray program with every port faked, a driver whose mode test costs 20 ms and thirty
+// different modes, all of which pass.
+struct ClickMachine : tidewarden::FakePorts {
+  SlowDisplay slowDisplay{std::chrono::milliseconds(20)};
+  TimedPopups timedPopups;
+  tidewarden::MainForm form{tidewarden::Ports{
+      clock, files, memory, meter, launcher, tray, timers, session, lifetime, process,
+      timedPopups, boxes, waveOut, master, slowDisplay, processes, windowHost, shellWindows,
+      pump}};
+
+  ClickMachine() {
+    const int sizes[][2] = {{800, 600},   {1024, 768},  {1152, 864},  {1280, 720},
+                            {1280, 1024}, {1366, 768},  {1600, 900},  {1680, 1050},
+                            {1920, 1080}, {2560, 1440}};
+    for (const auto& size : sizes) {
+      for (const std::int16_t bits : {std::int16_t{16}, std::int16_t{24}, std::int16_t{32}}) {
+        slowDisplay.modes_.push_back({size[0], size[1], bits});
+      }
+    }
+    slowDisplay.current_ = {1920, 1080, 32};
+    form.Form_Load();
+  }
+
+  // A right click on the tray icon; the seconds until the menu is shown.
+  double RightClick() {
+    const auto clicked = std::chrono::steady_clock::now();
+    form.Picture1_MouseMove(517.0F);
+    return std::chrono::duration<double>(timedPopups.shownAt_ - clicked).count();
+  }
+
+  // Mode entries in the last menu shown, so a faster menu that lost entries shows.
+  double ModeEntries() const {
+    int count = 0;
+    for (const auto& entry : timedPopups.shown_.back()) {
+      if (entry.caption != u"解像度変更") continue;
+      for (const auto& mode : entry.children) {
+        if (mode.caption.find(u"Bit") != std::u16string::npos) ++count;
+      }
+    }
+    return count;
+  }
+};
+
+void BM_RightClickToMenuFirstClick(benchmark::State& state) {
+  double entries = 0;
+  int tests = 0;
+  for (auto _ : state) {
+    ClickMachine machine;
+    state.SetIterationTime(machine.RightClick());
+    entries = machine.ModeEntries();
+    tests += machine.slowDisplay.tests_;
+  }
+  state.counters["mode_entries"] = entries;
+  state.counters["mode_tests_per_click"] =
+      benchmark::Counter(tests, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_RightClickToMenuFirstClick)->UseManualTime()->Iterations(5)->Unit(
+    benchmark::kMillisecond);
+
+void BM_RightClickToMenuLaterClicks(benchmark::State& state) {
+  ClickMachine machine;
+  machine.RightClick();
+  const int testsBefore = machine.slowDisplay.tests_;
+  for (auto _ : state) state.SetIterationTime(machine.RightClick());
+  state.counters["mode_entries"] = machine.ModeEntries();
+  state.counters["mode_tests_per_click"] = benchmark::Counter(
+      machine.slowDisplay.tests_ - testsBefore, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_RightClickToMenuLaterClicks)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

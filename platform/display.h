@@ -25,9 +25,8 @@ class Display {
   virtual std::optional<DisplayMode> EnumMode(std::uint32_t index) = 0;
   // Asks for width, height and depth only (refresh rate and position left to the driver).
   virtual std::int32_t ChangeSettings(const DisplayMode& mode, std::uint32_t flags) = 0;
-  virtual std::int32_t BitsPerPixel() = 0;
-  virtual std::int32_t ScreenWidthPixels() = 0;
-  virtual std::int32_t ScreenHeightPixels() = 0;
+  // The mode in use, in real pixels whatever the scaling; empty when it cannot be read.
+  virtual std::optional<DisplayMode> CurrentMode() = 0;
 };
 
 }  // namespace platform

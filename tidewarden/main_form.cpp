@@ -19,7 +19,7 @@ MainForm::MainForm(const Ports& ports)
       memory_(ports.memory),
       release_(state_, memory_, ports.launcher, ports.timers, ports.lifetime),
       volume_(ports.waveOut, ports.masterVolume),
-      displayModes_(ports.display, ports.boxes, menu_, state_),
+      displayModes_(ports.display, ports.boxes, menu_),
       monitor_(state_, ports.files, ports.processes, ports.boxes, menu_),
       utilities_(state_, ports.files, ports.launcher, ports.shellWindows, ports.pump) {}
 
@@ -48,9 +48,10 @@ void MainForm::Form_Load() {
   }
   AddTrayIcon();
   monitor_.LoadMonitorSwitch();
-  monitor_.LoadWatchList();
+  const WatchListFile watchList = monitor_.LoadWatchList();
   ports_.files.WriteText(state_.AppPath + u"hwnd.tmp",
                          HwndFileText(ports_.lifetime.MainWindowHandle()));
+  if (watchList == WatchListFile::Unreadable) monitor_.ReportUnreadableWatchList();
 }
 
 void MainForm::Form_Unload() {
@@ -70,7 +71,7 @@ void MainForm::Timer2_Timer() {
   if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
   if (!iconShown_) {
     // The taskbar was not up when the program started: keep trying.
-    iconShown_ = ports_.tray.Add(tooltip_);
+    ShowIcon();
     return;
   }
   ports_.tray.SetTooltip(tooltip_);
@@ -79,8 +80,16 @@ void MainForm::Timer2_Timer() {
 void MainForm::OnTaskbarCreated() {
   if (!iconWanted_) return;
   if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
-  iconShown_ = ports_.tray.Add(tooltip_) || iconShown_;
+  ShowIcon();
 }
+
+void MainForm::ShowIcon() {
+  // A taskbar slow to answer (at sign-in) can report a failed add although it took the icon,
+  // and an icon that is still there refuses a second add: either way a modify finds it.
+  iconShown_ = ports_.tray.Add(tooltip_) || ports_.tray.SetTooltip(tooltip_);
+}
+
+void MainForm::OnDisplayChanged() { displayModes_.OnDisplayChanged(); }
 
 void MainForm::Picture1_MouseMove(float x) {
   if (x == kLeftButtonUp) {
@@ -95,44 +104,40 @@ void MainForm::Picture1_MouseMove(float x) {
 void MainForm::AddTrayIcon() {
   iconWanted_ = true;
   if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
-  iconShown_ = ports_.tray.Add(tooltip_);
+  ShowIcon();
 }
 
 void MainForm::RemoveTrayIcon() {
-  if (iconShown_) ports_.tray.Remove();
+  // Even an add that seemed to fail may have left an icon: never leave a dead one behind.
+  if (iconWanted_) ports_.tray.Remove();
   iconShown_ = false;
   iconWanted_ = false;
 }
 
-std::optional<std::optional<std::int32_t>> MainForm::FreeResources() {
-  if (state_.ResourcesAvailable != 1) return std::optional<std::int32_t>{};
-  const auto percent =
-      ports_.resourceMeter.FreeSystemResources(state_.WinDir + u"\\system\\rsrc32.dll");
-  if (!percent) return std::nullopt;
-  return percent;
+std::optional<std::int32_t> MainForm::FreeResources() {
+  if (state_.ResourcesAvailable != 1) return std::nullopt;
+  // A meter that is there but cannot be loaded or does not answer (a 32-bit library seen by
+  // the 64-bit build) leaves the figures without their resources piece, not blank.
+  return ports_.resourceMeter.FreeSystemResources(state_.WinDir + u"\\system\\rsrc32.dll");
 }
 
 std::optional<std::u16string> MainForm::BuildStatusText() {
   const platform::LocalTime now = ports_.clock.Now();
   const auto available = memory_.AvailablePhysicalMB();
   if (!available) return std::nullopt;
-  const auto resources = FreeResources();
-  if (!resources) return std::nullopt;
-  return tidewarden::BuildStatusText(now, *available, *resources);
+  return tidewarden::BuildStatusText(now, *available, FreeResources());
 }
 
 void MainForm::RefreshPopupMenu() {
   // Each step stands alone: what cannot be had leaves its items as they were.
   RefreshVolumeMarks();
   const std::u16string dateLine = DateLine(ports_.clock.Now());
-  const auto available = memory_.AvailablePhysicalMB();
-  const auto resources = available ? FreeResources() : std::nullopt;
-  if (available && resources) {
+  if (const auto available = memory_.AvailablePhysicalMB()) {
     menu_[{Item::akimemory}].caption =
-        CenteredMemoryCaption(dateLine, MemoryLine(*available, *resources));
+        CenteredMemoryCaption(dateLine, MemoryLine(*available, FreeResources()));
   }
   menu_[{Item::hizuke}].caption = dateLine;
-  displayModes_.BuildResolutionMenu(ports_.session.DpiX(), ports_.session.DpiY());
+  displayModes_.BuildResolutionMenu();
 }
 
 void MainForm::RefreshVolumeMarks() {

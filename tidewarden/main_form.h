@@ -69,6 +69,8 @@ class MainForm {
   void Picture1_MouseMove(float x);
   // The taskbar was (re)created, for instance after Explorer restarted: the icon is gone.
   void OnTaskbarCreated();
+  // The display's size, depth or devices changed: the display modes must be looked at anew.
+  void OnDisplayChanged();
   void mnuEnd_Click();
   void onryou1_Click(int index);
 
@@ -79,10 +81,11 @@ class MainForm {
 
  private:
   void AddTrayIcon();
+  void ShowIcon();
   void RemoveTrayIcon();
   std::optional<std::u16string> BuildStatusText();
-  // Empty optional inside: no resource meter; empty outside: the meter did not answer.
-  std::optional<std::optional<std::int32_t>> FreeResources();
+  // Percent of free system resources; empty without a meter or when it does not answer.
+  std::optional<std::int32_t> FreeResources();
   void RefreshPopupMenu();
   void RefreshVolumeMarks();
   void ShowTrayMenu(int position);

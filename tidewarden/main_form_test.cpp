@@ -41,6 +41,15 @@ TEST_F(MainFormTest, NormalStartInOrder) {
   EXPECT_FALSE(lifetime.quit_);
 }
 
+TEST_F(MainFormTest, AWatchListThatCannotBeReadIsToldAfterTheStart) {
+  files.files_[app + u"Process.ini"] = u"A HIGH\r\n";
+  files.unreadable_.insert(app + u"Process.ini");
+  form.Form_Load();
+  ASSERT_EQ(boxes.shown_.size(), 1u);
+  EXPECT_NE(boxes.shown_[0].text.find(u"Process.ini"), std::u16string::npos);
+  EXPECT_EQ(log.calls.back(), "ShowOk");  // hwnd.tmp is written first
+}
+
 TEST_F(MainFormTest, SecondNormalCopyEndsBeforeIconOrFile) {
   lifetime.otherCopyRunning_ = true;
   files.files_[hwndFile] = u"untouched";
@@ -129,13 +138,15 @@ TEST_F(MainFormTest, Timer2RefreshesTheTooltipAndSurvivesFailures) {
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:06≫  空きメモリー ≪80MB≫");
 }
 
-TEST_F(MainFormTest, FailingMeterKeepsThePreviousTooltip) {
+TEST_F(MainFormTest, AMeterThatDoesNotAnswerLeavesOutOnlyItsPiece) {
   files.files_[rsrc] = u"";
   form.Form_Load();
-  meter.answer_.reset();
+  meter.answer_.reset();  // there, but it cannot be loaded
   memory.SetMB(256, 50);
   form.Timer2_Timer();
-  EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫  リソース ≪72%≫");
+  EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪50MB≫");
+  form.Picture1_MouseMove(517.0F);
+  EXPECT_EQ(popups.shown_.back()[2].caption, u"≪     空きメモリー 50MB     ≫");
 }
 
 TEST_F(MainFormTest, IconIsAddedOnceTheTaskbarIsUp) {
@@ -148,6 +159,29 @@ TEST_F(MainFormTest, IconIsAddedOnceTheTaskbarIsUp) {
   form.Timer2_Timer();
   EXPECT_TRUE(tray.shown_);
   EXPECT_NE(tray.tooltip_.find(u"空きメモリー"), std::u16string::npos);
+}
+
+TEST_F(MainFormTest, AnAddThatTimesOutStillGetsItsTooltipAndItsRemoval) {
+  tray.addTimesOut_ = true;  // the icon is there although the add said no
+  form.Form_Load();
+  memory.SetMB(256, 90);
+  log.calls.clear();
+  form.Timer2_Timer();
+  EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪90MB≫");
+  EXPECT_FALSE(Logged("TrayAdd"));  // no add again and again
+  form.mnuEnd_Click();
+  EXPECT_FALSE(tray.shown_);
+
+  // Even when nothing could confirm the icon, the exit takes away any that is there.
+  platform::fake::FakeTrayIcon slow{log};
+  slow.addTimesOut_ = true;
+  slow.modifyTimesOut_ = true;
+  MainForm atSignIn{Ports{clock, files, memory, meter, launcher, slow, timers, session, lifetime,
+                          process, popups, boxes, waveOut, master, display, processes,
+                          windowHost, shellWindows, pump}};
+  atSignIn.Form_Load();
+  atSignIn.mnuEnd_Click();
+  EXPECT_FALSE(slow.shown_);
 }
 
 TEST_F(MainFormTest, IconComesBackWhenTheTaskbarIsRecreated) {
@@ -345,6 +379,42 @@ TEST_F(MainFormTest, ResolutionSubmenuIsRebuiltAndUsed) {
   form.Picture1_MouseMove(514.0F);
   EXPECT_FALSE(popups.shown_.back()[2].checked);
   EXPECT_TRUE(popups.shown_.back()[3].checked);
+
+  // The modes are tested once, and again only when the system says the display changed.
+  const int tests = display.tests_;
+  display.testAnswers_[{800, 600, 32}] = -2;
+  form.Picture1_MouseMove(514.0F);
+  EXPECT_EQ(display.tests_, tests);
+  EXPECT_EQ(popups.shown_.back().size(), 4u);
+  form.OnDisplayChanged();
+  form.Picture1_MouseMove(514.0F);
+  EXPECT_EQ(display.tests_, tests + 2);
+  EXPECT_EQ(popups.shown_.back()[2].caption, u"1024x768 32Bit");
+}
+
+// Scaling changes the screen's dots per inch and so the twips per pixel, not its pixels: the
+// mark is on the mode in use at every scaling, and choosing that entry switches nothing.
+TEST_F(MainFormTest, TheModeInUseIsCheckedAtEveryScaling) {
+  for (const int dpi : {96, 120, 144, 168, 192, 216}) {
+    SCOPED_TRACE(dpi);
+    FakePorts machine;
+    machine.session.dpiX_ = dpi;
+    machine.session.dpiY_ = dpi;
+    // What twips with a rounded factor would give at 200 % is on the list too.
+    machine.display.modes_ = {{1920, 1080, 32}, {3600, 2025, 32}, {3840, 2160, 32}};
+    machine.display.current_ = {3840, 2160, 32};
+    machine.files.files_[app + u"Marrowgate.ini"] = u"CLICK=SCREENSIZE\r\n";
+    MainForm scaled{machine.AllPorts()};
+    scaled.Form_Load();
+    machine.popups.choose_ = u"3840x2160 32Bit";
+    scaled.Picture1_MouseMove(514.0F);
+    std::vector<std::u16string> checked;
+    for (const auto& entry : machine.popups.shown_.back()) {
+      if (entry.checked) checked.push_back(entry.caption);
+    }
+    EXPECT_EQ(checked, std::vector<std::u16string>{u"3840x2160 32Bit"});
+    for (const auto& call : machine.display.calls_) EXPECT_EQ(call.flags, platform::kCdsTest);
+  }
 }
 
 }  // namespace

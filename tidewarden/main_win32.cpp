@@ -37,6 +37,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       case kTrayCallback:
         form->Picture1_MouseMove(static_cast<float>(LOWORD(lParam)));
         return 0;
+      case WM_DISPLAYCHANGE:
+        form->OnDisplayChanged();
+        return 0;
       case WM_TIMER:
         if (wParam == static_cast<WPARAM>(platform::TimerId::Timer1)) form->Timer1_Timer();
         if (wParam == static_cast<WPARAM>(platform::TimerId::Timer2)) form->Timer2_Timer();

@@ -28,9 +28,10 @@ class FakeDisplay : public Display {
     if (changeAnswer_ == kDispChangeSuccessful) current_ = mode;
     return changeAnswer_;
   }
-  std::int32_t BitsPerPixel() override { return current_.bits; }
-  std::int32_t ScreenWidthPixels() override { return current_.width; }
-  std::int32_t ScreenHeightPixels() override { return current_.height; }
+  std::optional<DisplayMode> CurrentMode() override {
+    if (!currentReadable_) return std::nullopt;
+    return current_;
+  }
 
   struct Call {
     DisplayMode mode;
@@ -40,6 +41,7 @@ class FakeDisplay : public Display {
   std::map<std::tuple<std::int32_t, std::int32_t, std::int16_t>, std::int32_t> testAnswers_;
   std::int32_t changeAnswer_ = kDispChangeSuccessful;
   DisplayMode current_{1024, 768, 32};
+  bool currentReadable_ = true;
   std::vector<Call> calls_;
   int tests_ = 0;
 };

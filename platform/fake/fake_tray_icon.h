@@ -16,11 +16,12 @@ class FakeTrayIcon : public TrayIcon {
     if (refuseAdd_ || shown_) return false;  // the shell refuses a second add
     shown_ = true;
     tooltip_ = tooltip;
-    return true;
+    return !addTimesOut_;
   }
-  void SetTooltip(const std::u16string& tooltip) override {
+  bool SetTooltip(const std::u16string& tooltip) override {
     log_.Add("TraySetTooltip");
     if (shown_) tooltip_ = tooltip;
+    return shown_ && !modifyTimesOut_;
   }
   void Remove() override {
     log_.Add("TrayRemove");
@@ -28,6 +29,9 @@ class FakeTrayIcon : public TrayIcon {
   }
 
   bool refuseAdd_ = false;
+  // A taskbar slow to answer at sign-in: the add reports failure although the icon is there.
+  bool addTimesOut_ = false;
+  bool modifyTimesOut_ = false;
   bool shown_ = false;
   std::u16string tooltip_;
 

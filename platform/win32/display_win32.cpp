@@ -23,16 +23,25 @@ std::int32_t DisplayWin32::ChangeSettings(const DisplayMode& mode, std::uint32_t
   return ChangeDisplaySettingsW(&record, flags);
 }
 
-std::int32_t DisplayWin32::BitsPerPixel() {
+std::optional<DisplayMode> DisplayWin32::CurrentMode() {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  if (EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode) && mode.dmPelsWidth > 0 &&
+      mode.dmPelsHeight > 0 && mode.dmBitsPerPel > 0) {
+    return DisplayMode{static_cast<std::int32_t>(mode.dmPelsWidth),
+                       static_cast<std::int32_t>(mode.dmPelsHeight),
+                       static_cast<std::int16_t>(mode.dmBitsPerPel & 0xFFFF)};
+  }
+  // The driver would not say: the primary screen's metrics, which are real pixels because
+  // the program is DPI-aware. A figure that makes no sense marks nothing.
   HWND desktop = GetDesktopWindow();
   HDC context = GetDC(desktop);
-  const int bits = GetDeviceCaps(context, BITSPIXEL);
-  ReleaseDC(desktop, context);
-  return bits;
+  const int bits = context != nullptr ? GetDeviceCaps(context, BITSPIXEL) : 0;
+  if (context != nullptr) ReleaseDC(desktop, context);
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  if (width <= 0 || height <= 0 || bits <= 0) return std::nullopt;
+  return DisplayMode{width, height, static_cast<std::int16_t>(bits & 0xFFFF)};
 }
-
-std::int32_t DisplayWin32::ScreenWidthPixels() { return GetSystemMetrics(SM_CXSCREEN); }
-
-std::int32_t DisplayWin32::ScreenHeightPixels() { return GetSystemMetrics(SM_CYSCREEN); }
 
 }  // namespace platform::win32

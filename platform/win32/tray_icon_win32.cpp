@@ -32,9 +32,9 @@ bool TrayIconWin32::Add(const std::u16string& tooltip) {
   return Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
 }
 
-void TrayIconWin32::SetTooltip(const std::u16string& tooltip) {
+bool TrayIconWin32::SetTooltip(const std::u16string& tooltip) {
   NOTIFYICONDATAW record = Record(tooltip);
-  Shell_NotifyIconW(NIM_MODIFY, &record);
+  return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 
 void TrayIconWin32::Remove() {

@@ -15,7 +15,7 @@ class TrayIconWin32 : public TrayIcon {
   TrayIconWin32(HWND window, UINT callbackMessage, HICON icon);
 
   bool Add(const std::u16string& tooltip) override;
-  void SetTooltip(const std::u16string& tooltip) override;
+  bool SetTooltip(const std::u16string& tooltip) override;
   void Remove() override;
 
  private:

@@ -61,40 +61,48 @@ std::int32_t DisplayModes::TestDisplayMode(const platform::DisplayMode& mode) {
   return display_.ChangeSettings(mode, platform::kCdsTest);
 }
 
-std::u16string DisplayModes::ScreenBitsPerPixel() { return DecimalText(display_.BitsPerPixel()); }
-
-std::u16string DisplayModes::CurrentModeCaption(int dpiX, int dpiY) {
-  // The screen's size in twips uses the exact factor; the stored one was rounded.
-  const double twipsX = dpiX > 0 ? 1440.0 / dpiX : 15.0;
-  const double twipsY = dpiY > 0 ? 1440.0 / dpiY : 15.0;
-  const double width = display_.ScreenWidthPixels() * twipsX / state_.ScreenTwipsX;
-  const double height = display_.ScreenHeightPixels() * twipsY / state_.ScreenTwipsY;
-  return QuotientText(width) + u"x" + QuotientText(height) + u" " + ScreenBitsPerPixel() +
-         u"Bit";
+std::optional<std::u16string> DisplayModes::CurrentModeCaption() {
+  const auto mode = display_.CurrentMode();
+  if (!mode) return std::nullopt;
+  return ModeCaption(mode->width, mode->height, mode->bits);
 }
 
-void DisplayModes::BuildResolutionMenu(int dpiX, int dpiY) {
-  const std::int32_t count = EnumDisplayModes();
+void DisplayModes::OnDisplayChanged() {
   tested_.clear();
-  const std::u16string current = CurrentModeCaption(dpiX, dpiY);
-  int slot = 0;
+  offered_.clear();
+  offeredKnown_ = false;
+}
+
+void DisplayModes::FindOfferedModes() {
+  const std::int32_t count = EnumDisplayModes();
+  offered_.clear();
   for (std::int32_t i = 0; i < count; ++i) {
     const DisplayModeEntry& entry = modes_[static_cast<size_t>(i)];
     if (entry.Width < 800 || entry.Height < 600) continue;
     if (entry.Bits != 16 && entry.Bits != 24 && entry.Bits != 32) continue;
-    const std::u16string caption = ModeCaption(entry.Width, entry.Height, entry.Bits);
+    if (offered_.size() == static_cast<size_t>(kResolutionItems)) break;
     const auto key = std::make_tuple(entry.Width, entry.Height, entry.Bits);
     auto result = tested_.find(key);
     if (result == tested_.end()) {
       result = tested_.emplace(key, TestDisplayMode({entry.Width, entry.Height, entry.Bits})).first;
     }
     if (result->second != platform::kDispChangeSuccessful) continue;
-    if (slot == kResolutionItems) break;
-    MenuNode& node = menu_[{Item::FormMenu11, slot}];
+    offered_.push_back(ModeCaption(entry.Width, entry.Height, entry.Bits));
+  }
+  // An enumeration that found nothing may have failed: try again at the next refresh.
+  offeredKnown_ = count > 0;
+}
+
+void DisplayModes::BuildResolutionMenu() {
+  if (!offeredKnown_) FindOfferedModes();
+  // Reading the mode in use is cheap, so the mark follows the display even when a change
+  // notice went astray.
+  const auto current = CurrentModeCaption();
+  for (size_t slot = 0; slot < offered_.size(); ++slot) {
+    MenuNode& node = menu_[{Item::FormMenu11, static_cast<int>(slot)}];
     node.visible = true;
-    node.caption = caption;
-    if (caption == current) node.checked = true;
-    ++slot;
+    node.caption = offered_[slot];
+    if (current && offered_[slot] == *current) node.checked = true;
   }
 }
 

@@ -10,7 +10,6 @@
 
 #include "platform/display.h"
 #include "platform/message_boxes.h"
-#include "tidewarden/startup/program_state.h"
 #include "tidewarden/tray/menu_tree.h"
 
 namespace tidewarden {
@@ -32,16 +31,16 @@ std::u16string QuotientText(double value);
 // The resolution submenu: the modes of the primary display that may be switched to.
 class DisplayModes {
  public:
-  DisplayModes(platform::Display& display, platform::MessageBoxes& boxes, MenuTree& menu,
-               const ProgramState& state)
-      : display_(display), boxes_(boxes), menu_(menu), state_(state) {}
+  DisplayModes(platform::Display& display, platform::MessageBoxes& boxes, MenuTree& menu)
+      : display_(display), boxes_(boxes), menu_(menu) {}
 
   std::int32_t EnumDisplayModes();
   std::int32_t TestDisplayMode(const platform::DisplayMode& mode);
-  std::u16string ScreenBitsPerPixel();
-  // `dpiX`, `dpiY`: the screen's dots per inch, which give the exact twips per pixel.
-  std::u16string CurrentModeCaption(int dpiX, int dpiY);
-  void BuildResolutionMenu(int dpiX, int dpiY);
+  // The caption of the mode in use; empty when the display cannot tell it.
+  std::optional<std::u16string> CurrentModeCaption();
+  void BuildResolutionMenu();
+  // The display configuration changed: the modes and their test answers are out of date.
+  void OnDisplayChanged();
   void FormMenu11_Click(int index);
   std::int32_t ChangeDisplayMode(std::int32_t width, std::int32_t height, std::int16_t bits,
                                  std::int16_t permanent);
@@ -49,14 +48,19 @@ class DisplayModes {
   const std::vector<DisplayModeEntry>& Modes() const { return modes_; }
 
  private:
+  // Enumerates, filters and tests: the captions of the modes on offer, in slot order.
+  void FindOfferedModes();
+
   platform::Display& display_;
   platform::MessageBoxes& boxes_;
   MenuTree& menu_;
-  const ProgramState& state_;
   std::vector<DisplayModeEntry> modes_;
-  // Within one refresh the same width, height and depth get the same answer, so each
-  // distinct mode is tested once.
+  // A mode test can take tens of milliseconds on a real driver and the menu refreshes at
+  // every click, so the answers are kept until the display configuration changes. The same
+  // width, height and depth get the same answer, so each distinct mode is tested once.
   std::map<std::tuple<std::int32_t, std::int32_t, std::int16_t>, std::int32_t> tested_;
+  std::vector<std::u16string> offered_;
+  bool offeredKnown_ = false;
 };
 
 }  // namespace tidewarden

@@ -49,8 +49,7 @@ struct DisplayModesTest : ::testing::Test {
   platform::fake::FakeDisplay display;
   platform::fake::FakeMessageBoxes boxes{log};
   MenuTree menu;
-  ProgramState state;
-  DisplayModes modes{display, boxes, menu, state};
+  DisplayModes modes{display, boxes, menu};
 
   std::vector<std::u16string> Shown() const {
     std::vector<std::u16string> captions;
@@ -72,18 +71,23 @@ TEST_F(DisplayModesTest, EveryListingFillsASlotAndTheModeInUseIsChecked) {
   display.modes_ = {{800, 600, 16}, {800, 600, 16}, {800, 600, 16}, {1024, 768, 32},
                     {1024, 768, 32}, {640, 480, 8}};
   display.current_ = {1024, 768, 32};
-  modes.BuildResolutionMenu(96, 96);
+  modes.BuildResolutionMenu();
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"800x600 16Bit", u"800x600 16Bit",
                                                    u"800x600 16Bit", u"1024x768 32Bit",
                                                    u"1024x768 32Bit"}));
   EXPECT_EQ(Checked(), (std::vector<int>{3, 4}));
   EXPECT_EQ(display.tests_, 2);  // one test per distinct mode that passes the filter
+
+  display.current_ = {800, 600, 16};  // switched, and the notice has not come (yet)
+  modes.BuildResolutionMenu();
+  EXPECT_EQ(Checked(), (std::vector<int>{0, 1, 2, 3, 4}));  // earlier marks are not taken off
+  EXPECT_EQ(display.tests_, 2);
 }
 
 TEST_F(DisplayModesTest, FilterBySizeAndDepth) {
   display.modes_ = {{799, 600, 32}, {800, 599, 32}, {800, 600, 32}, {1024, 768, 15},
                     {1024, 768, 24}, {1024, 768, 8}, {1280, 1024, 16}};
-  modes.BuildResolutionMenu(96, 96);
+  modes.BuildResolutionMenu();
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"800x600 32Bit", u"1024x768 24Bit",
                                                    u"1280x1024 16Bit"}));
 }
@@ -92,13 +96,26 @@ TEST_F(DisplayModesTest, OnlyModesThatPassTheTestAreOffered) {
   display.modes_ = {{800, 600, 32}, {1024, 768, 32}, {1280, 1024, 32}};
   display.testAnswers_[{800, 600, 32}] = platform::kDispChangeRestart;
   display.testAnswers_[{1280, 1024, 32}] = -2;
-  modes.BuildResolutionMenu(96, 96);
+  modes.BuildResolutionMenu();
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit"}));
+  EXPECT_EQ(display.tests_, 3);
+
+  // The answers hold until the display changes: the next refresh asks the driver nothing.
+  display.testAnswers_.clear();
+  modes.BuildResolutionMenu();
+  EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit"}));
+  EXPECT_EQ(display.tests_, 3);
+
+  modes.OnDisplayChanged();
+  modes.BuildResolutionMenu();
+  EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"800x600 32Bit", u"1024x768 32Bit",
+                                                   u"1280x1024 32Bit"}));
+  EXPECT_EQ(display.tests_, 6);
 }
 
 TEST_F(DisplayModesTest, ThirtySlotsAtMost) {
   for (int i = 0; i < 40; ++i) display.modes_.push_back({800 + i, 600, 32});
-  modes.BuildResolutionMenu(96, 96);
+  modes.BuildResolutionMenu();
   const auto shown = Shown();
   ASSERT_EQ(shown.size(), 30u);
   EXPECT_EQ(shown.back(), u"829x600 32Bit");
@@ -106,42 +123,79 @@ TEST_F(DisplayModesTest, ThirtySlotsAtMost) {
 
 TEST_F(DisplayModesTest, NoModeKeepsNone) {
   display.modes_ = {{640, 480, 32}};
-  modes.BuildResolutionMenu(96, 96);
+  modes.BuildResolutionMenu();
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"(なし)"}));
   display.modes_.clear();
-  modes.BuildResolutionMenu(96, 96);
+  modes.BuildResolutionMenu();
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"(なし)"}));
+
+  // An enumeration that found nothing may have failed: it is asked again, notice or not.
+  modes.OnDisplayChanged();
+  modes.BuildResolutionMenu();
+  display.modes_ = {{1024, 768, 32}};
+  modes.BuildResolutionMenu();
+  EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit"}));
 }
 
 TEST_F(DisplayModesTest, SurplusSlotsAndOldChecksStay) {
   display.modes_ = {{800, 600, 32}, {1024, 768, 32}, {1280, 1024, 32}};
   display.current_ = {1280, 1024, 32};
-  modes.BuildResolutionMenu(96, 96);
+  modes.BuildResolutionMenu();
   display.modes_ = {{1024, 768, 32}};
-  display.current_ = {1024, 768, 32};  // changed outside the program
-  modes.BuildResolutionMenu(96, 96);
+  display.current_ = {1024, 768, 32};  // changed outside the program, which the system tells
+  modes.OnDisplayChanged();
+  modes.BuildResolutionMenu();
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit", u"1024x768 32Bit",
                                                    u"1280x1024 32Bit"}));
   EXPECT_EQ(Checked(), (std::vector<int>{0, 2}));
 }
 
-TEST_F(DisplayModesTest, UnevenTwipsFactorChecksNothing) {
-  display.modes_ = {{1024, 768, 32}};
-  display.current_ = {1024, 768, 32};
-  state.ScreenTwipsX = 8;  // 192 dpi: 7.5 twips per pixel, stored rounded
-  state.ScreenTwipsY = 8;
-  EXPECT_EQ(modes.CurrentModeCaption(192, 192), u"960x720 32Bit");
-  state.ScreenTwipsX = 14;  // 1440/100 = 14.4 stored as 14
-  state.ScreenTwipsY = 14;
-  EXPECT_EQ(modes.CurrentModeCaption(100, 100), u"1053.25714285714x789.942857142857 32Bit");
-  modes.BuildResolutionMenu(100, 100);
-  EXPECT_TRUE(Checked().empty());
+// The mark follows the mode the display reports, in real pixels: on a scaled screen the
+// logical size (3840x2160 at 200 % looks like 1920x1080) names another entry of the list.
+TEST_F(DisplayModesTest, TheModeInUseIsCheckedAndChoosingItChangesNothing) {
+  const struct {
+    const char* name;
+    std::optional<DisplayMode> current;
+    std::vector<int> checked;
+  } cases[] = {
+      {"100 %", DisplayMode{1920, 1080, 32}, {1}},
+      {"125 %", DisplayMode{2400, 1350, 32}, {2}},
+      {"150 %", DisplayMode{2880, 1620, 32}, {3}},
+      {"175 %", DisplayMode{3360, 1890, 32}, {4}},
+      {"200 %", DisplayMode{3840, 2160, 32}, {5, 7}},
+      {"225 %", DisplayMode{4320, 2430, 32}, {6}},
+      {"same size, other depth", DisplayMode{3840, 2160, 16}, {8}},
+      {"a mode not on offer", DisplayMode{1280, 1024, 32}, {}},
+      {"the display does not tell", std::nullopt, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MenuTree tree;
+    platform::fake::FakeDisplay driver;
+    DisplayModes subject{driver, boxes, tree};
+    driver.modes_ = {{1024, 768, 32}, {1920, 1080, 32}, {2400, 1350, 32}, {2880, 1620, 32},
+                     {3360, 1890, 32}, {3840, 2160, 32}, {4320, 2430, 32}, {3840, 2160, 32},
+                     {3840, 2160, 16}};
+    driver.currentReadable_ = c.current.has_value();
+    driver.current_ = c.current.value_or(DisplayMode{0, 0, 0});
+    subject.BuildResolutionMenu();
+    std::vector<int> checked;
+    for (int slot = 0; slot < kResolutionItems; ++slot) {
+      if (tree[{Item::FormMenu11, slot}].checked) checked.push_back(slot);
+    }
+    EXPECT_EQ(checked, c.checked);
+    // Choosing the entry of the mode in use must not switch the display, not even to itself.
+    driver.calls_.clear();
+    for (int slot : checked) subject.FormMenu11_Click(slot);
+    EXPECT_TRUE(driver.calls_.empty());
+  }
+  EXPECT_TRUE(boxes.shown_.empty());
 }
 
 TEST_F(DisplayModesTest, ChoosingAModeSwitchesAndMovesTheCheck) {
   display.modes_ = {{800, 600, 16}, {1024, 768, 32}, {800, 600, 16}};
   display.current_ = {800, 600, 16};
-  modes.BuildResolutionMenu(96, 96);
+  modes.BuildResolutionMenu();
   ASSERT_EQ(Checked(), (std::vector<int>{0, 2}));
   display.calls_.clear();
   modes.FormMenu11_Click(1);
@@ -156,11 +210,11 @@ TEST_F(DisplayModesTest, ChoosingAModeSwitchesAndMovesTheCheck) {
 
 TEST_F(DisplayModesTest, CheckedEntryOrNoneDoNothing) {
   display.modes_ = {{1024, 768, 32}};
-  modes.BuildResolutionMenu(96, 96);
+  modes.BuildResolutionMenu();
   display.calls_.clear();
   modes.FormMenu11_Click(0);  // already checked, even if the display moved on
   MenuTree fresh;
-  DisplayModes none{display, boxes, fresh, state};
+  DisplayModes none{display, boxes, fresh};
   none.FormMenu11_Click(0);  // "(なし)"
   EXPECT_TRUE(display.calls_.empty());
   EXPECT_TRUE(boxes.shown_.empty());
@@ -183,10 +237,10 @@ TEST_F(DisplayModesTest, RestartAndFailureAreReported) {
     MenuTree tree;
     platform::fake::FakeDisplay driver;
     platform::fake::FakeMessageBoxes shown{log};
-    DisplayModes subject{driver, shown, tree, state};
+    DisplayModes subject{driver, shown, tree};
     driver.modes_ = {{800, 600, 32}, {1024, 768, 32}};
     driver.current_ = {800, 600, 32};
-    subject.BuildResolutionMenu(96, 96);
+    subject.BuildResolutionMenu();
     driver.calls_.clear();
     driver.testAnswers_[{1024, 768, 32}] = c.test;
     driver.changeAnswer_ = c.change;

@@ -51,6 +51,7 @@ TEST(TwipsPerPixel, FollowsTheScreenResolution) {
   EXPECT_EQ(TwipsPerPixel(120), 12);
   EXPECT_EQ(TwipsPerPixel(144), 10);
   EXPECT_EQ(TwipsPerPixel(192), 8);  // 7.5 rounds to even
+  EXPECT_EQ(TwipsPerPixel(576), 2);  // 2.5 rounds to even, down
   EXPECT_EQ(TwipsPerPixel(0), 15);
 }
 
