@@ -20,14 +20,22 @@ source tests/e2e/wine_env.sh
 winenv_detect
 preset=win$TW_WINE_BITS
 [ "$TW_WINE_BITS" = 32 ] || echo "32-bit programs cannot run here: starting the win64 build."
-program=$root/dist/$preset/Tidewarden/Tidewarden.exe
+# Run from a copy of the programs in a folder of its own: what a run leaves beside them
+# (hwnd.tmp, settings) stays there, out of the folder the zip and the installer are made from.
+# The settings kept there are used again by the next start.
+run=$root/build/run-$preset
+for file in Tidewarden.exe Marrowgate.exe Scrubwright/Scrubwright.exe; do
+  mkdir -p "$(dirname "$run/Tidewarden/$file")"
+  cp "$root/dist/$preset/Tidewarden/$file" "$run/Tidewarden/$file"
+done
+program=$run/Tidewarden/Tidewarden.exe
 export TW_KEEPER_EXE=$root/build/$preset/e2e/keeper.exe
 
 if [ -n "${DISPLAY:-}" ]; then
   export TW_WINE_USE_DISPLAY=1
 fi
 trap winenv_stop EXIT
-winenv_start "$root/build/run-$preset" "$root/build/wine-cache"
+winenv_start "$run" "$root/build/wine-cache"
 echo "Starting $program"
 "$TW_WINE" "$program" &
 tidewarden=$!

@@ -31,13 +31,21 @@ class Finished:
     stderr: str
 
 
+# The programs a user gets, relative to the program folder.
+PROGRAMS = ("Tidewarden.exe", "Marrowgate.exe", "Scrubwright/Scrubwright.exe")
+
+
 class ProgramFolder:
-    """A private copy of the program folder, removed afterwards: tests never touch dist/."""
+    """A private copy of the programs, removed afterwards: tests never touch dist/. Only the
+    programs are copied, so nothing a run by hand left beside them (hwnd.tmp, settings) is."""
 
     def __init__(self):
         self.root = tempfile.mkdtemp(prefix="tw-e2e-")
         self.path = os.path.join(self.root, "Tidewarden")
-        shutil.copytree(DIST, self.path)
+        for relative in PROGRAMS:
+            target = self.exe(relative)
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            shutil.copy2(os.path.join(DIST, relative), target)
 
     def exe(self, relative):
         return os.path.join(self.path, relative)

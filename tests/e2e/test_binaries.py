@@ -3,6 +3,7 @@ import os
 import re
 import subprocess
 import unittest
+import zipfile
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 PROGRAMS = ["Tidewarden.exe", "Marrowgate.exe", os.path.join("Scrubwright", "Scrubwright.exe")]
@@ -50,6 +51,23 @@ class BinariesTest(unittest.TestCase):
                     text = headers(os.path.join(folder, program))
                     self.assertIn("DYNAMIC_BASE", text)
                     self.assertIn("NX_COMPAT", text)
+
+    def test_zip_holds_exactly_the_programs_as_built(self):
+        with open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8") as file:
+            version = re.search(r"project\(Tidewarden VERSION ([0-9.]+)", file.read()).group(1)
+        for preset, folder in builds():
+            with self.subTest(preset=preset):
+                path = os.path.join(ROOT, "dist", f"Tidewarden-{version}-{preset}.zip")
+                with zipfile.ZipFile(path) as archive:
+                    files = {info.filename: archive.read(info) for info in archive.infolist()
+                             if not info.is_dir()}
+                expected = {"Tidewarden/" + program.replace(os.sep, "/"): program
+                            for program in PROGRAMS}
+                # Nothing a run left in the program folder (hwnd.tmp, settings) is shipped.
+                self.assertEqual(sorted(files), sorted(expected))
+                for name, program in expected.items():
+                    with open(os.path.join(folder, program), "rb") as file:
+                        self.assertEqual(files[name], file.read(), f"{name} is stale")
 
     def test_dll_search_is_restricted_before_anything_else(self):
         for program in ("tidewarden", "marrowgate", "scrubwright"):
