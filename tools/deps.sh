@@ -1,10 +1,14 @@
 # Installs what building and testing need on a Debian machine, only what is missing, so it is
 # cheap to run again. Sourced by start.sh, test.sh and bench.sh.
 
+# clang and libclang-rt-dev (libFuzzer and the sanitizers' runtimes): the fuzz preset.
+# xvfb, imagemagick (import, convert), fonts-ipafont-gothic and locales (ja_JP for localedef):
+# the Wine test desktop and its screenshots.
 TW_PACKAGES=(
   cmake ninja-build g++ python3 libgtest-dev libbenchmark-dev
+  clang libclang-rt-dev
   mingw-w64 wine wine64 wine32:i386
-  xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales nsis
+  xvfb imagemagick fonts-ipafont-gothic locales nsis
 )
 
 tw_missing_packages() {

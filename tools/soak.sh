@@ -7,9 +7,14 @@ cd "$root"
 # shellcheck source=tools/deps.sh
 source tools/deps.sh
 tw_install_deps
+mkdir -p build
 for preset in win32 win64; do
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" >/dev/null
+  log=build/soak-build-$preset.log
+  if ! { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "soak: building the $preset preset failed (log: $log); nothing was measured" >&2
+    exit 1
+  fi
 done
 # shellcheck source=tests/e2e/wine_env.sh
 source tests/e2e/wine_env.sh
