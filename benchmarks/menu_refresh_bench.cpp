@@ -12,7 +12,7 @@
 #include "platform/fake/fake_message_boxes.h"
 #include "tidewarden/display/display_modes.h"
 #include "tidewarden/fake_ports.h"
-#include "tidewarden/main_form.h"
+#include "tidewarden/tray_program.h"
 
 namespace {
 
@@ -91,7 +91,7 @@ class TimedPopups : public platform::fake::FakePopupMenus {
 struct ClickMachine : tidewarden::FakePorts {
   SlowDisplay slowDisplay{std::chrono::milliseconds(20)};
   TimedPopups timedPopups;
-  tidewarden::MainForm form{tidewarden::Ports{
+  tidewarden::TrayProgram form{tidewarden::Ports{
       clock, files, memory, meter, launcher, tray, timers, session, lifetime, process,
       timedPopups, boxes, waveOut, master, slowDisplay, processes, windowHost, shellWindows,
       pump}};
@@ -106,13 +106,13 @@ struct ClickMachine : tidewarden::FakePorts {
       }
     }
     slowDisplay.current_ = {1920, 1080, 32};
-    form.Form_Load();
+    form.Start();
   }
 
   // A right click on the tray icon; the seconds until the menu is shown.
   double RightClick() {
     const auto clicked = std::chrono::steady_clock::now();
-    form.Picture1_MouseMove(517.0F);
+    form.OnTrayMessage(517);
     return std::chrono::duration<double>(timedPopups.shownAt_ - clicked).count();
   }
 

@@ -50,8 +50,8 @@ BENCHMARK(BM_EnforcePriorities500x200)->Unit(benchmark::kMicrosecond);
 void BM_RefreshRunningList500(benchmark::State& state) {
   Machine machine;
   tidewarden::PriorityWindow window{machine.monitor, machine.state, machine.boxes};
-  window.Form_Load();
-  window.List1_Click(250);
+  window.Open();
+  window.OnRunningRowClicked(250);
   std::uint32_t turn = 0;
   for (auto _ : state) {
     // A few processes change between refreshes, as they do on a real machine.

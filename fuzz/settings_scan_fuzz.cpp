@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Check(value.find(u'\r') == std::u16string::npos);
     fuzz::Check(value.size() <= text.size());
     (void)tidewarden::ReleaseThresholdFromSetting(value);
-    const std::uint32_t interval = tidewarden::Timer1IntervalFromSetting(value);
+    const std::uint32_t interval = tidewarden::CheckIntervalFromSetting(value);
     fuzz::Check(interval == 6000 || interval == 10000 || interval == 15000);
     (void)tidewarden::RangeOfSetting(value);
   }

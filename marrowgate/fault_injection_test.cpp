@@ -55,8 +55,8 @@ struct Machine {
   // A new Marrowgate on the same folder, as after a restart.
   std::pair<int, int> Reload() {
     SettingsForm fresh{session, profile, boxes};
-    fresh.Form_Load();
-    return {fresh.Combo1Entry(), fresh.Combo2Entry()};
+    fresh.Load();
+    return {fresh.VolumeRangeEntry(), fresh.ClickMenuEntry()};
   }
 };
 
@@ -100,13 +100,13 @@ TEST(FaultInjection, ApplyStoresBothChoicesOrSaysItDidNot) {
     SettingsForm form{m.session, m.profile, m.boxes};
     fault.inject(m);
     const auto filesBefore = m.profile.files_;
-    form.Form_Load();
+    form.Load();
     EXPECT_EQ(m.profile.files_, filesBefore);  // loading never writes
-    form.Combo1_Click(Machine::kNewVolume);
-    form.Combo2_Click(Machine::kNewClick);
-    form.Command1_Click();
+    form.OnVolumeRangeChosen(Machine::kNewVolume);
+    form.OnClickMenuChosen(Machine::kNewClick);
+    form.OnApplyClicked();
 
-    const bool stored = !form.Command1Enabled();
+    const bool stored = !form.ApplyEnabled();
     EXPECT_EQ(m.boxes.shown_.size(), stored ? 0u : 1u);
     m.profile.unreadable_.clear();  // the restarted program can read what is there
     const auto [volume, click] = m.Reload();
@@ -130,9 +130,9 @@ TEST(FaultInjection, ApplyStoresBothChoicesOrSaysItDidNot) {
     m.profile.refuseWrites_ = false;
     m.profile.refusedKeys_.clear();
     m.profile.tornAfter_.reset();
-    if (!form.Command1Enabled()) form.Combo1_Click(Machine::kNewVolume);
-    form.Command1_Click();
-    EXPECT_FALSE(form.Command1Enabled());
+    if (!form.ApplyEnabled()) form.OnVolumeRangeChosen(Machine::kNewVolume);
+    form.OnApplyClicked();
+    EXPECT_FALSE(form.ApplyEnabled());
     EXPECT_EQ(m.Reload(), std::make_pair(Machine::kNewVolume, Machine::kNewClick));
     EXPECT_TRUE(m.VolumeLineFirst()) << m.FileText();
   }

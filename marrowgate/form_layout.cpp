@@ -6,11 +6,11 @@ namespace {
 // The labels end just left of their lists and reach back to the left margin, so a label
 // keeps its text on one line with 9-point Japanese glyphs (180 twips each) whatever the font.
 constexpr std::array<ControlLayout, 5> kControls = {{
-    {"Command1", ControlKind::Button, kApplyCaption, {}, {5040, 4080, 1335, 375}, false},
-    {"Combo1", ControlKind::DropDownList, {}, kVolumeItems, {3840, 180, 2535, 300}, false},
-    {"Label1", ControlKind::Label, kVolumeLabel, {}, {120, 240, 3600, 240}, true},
-    {"Combo2", ControlKind::DropDownList, {}, kClickItems, {3840, 720, 2535, 300}, false},
-    {"Label2", ControlKind::Label, kClickLabel, {}, {120, 780, 3600, 240}, true},
+    {"ApplyButton", ControlKind::Button, kApplyCaption, {}, {5040, 4080, 1335, 375}, false},
+    {"VolumeList", ControlKind::DropDownList, {}, kVolumeItems, {3840, 180, 2535, 300}, false},
+    {"VolumeLabel", ControlKind::Label, kVolumeLabel, {}, {120, 240, 3600, 240}, true},
+    {"ClickList", ControlKind::DropDownList, {}, kClickItems, {3840, 720, 2535, 300}, false},
+    {"ClickLabel", ControlKind::Label, kClickLabel, {}, {120, 780, 3600, 240}, true},
 }};
 
 }  // namespace

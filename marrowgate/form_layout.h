@@ -38,7 +38,7 @@ enum class ControlKind {
 };
 
 // The controls, in tab order; a control's place in the table is its ControlIndex.
-enum class ControlIndex { Command1, Combo1, Label1, Combo2, Label2 };
+enum class ControlIndex { ApplyButton, VolumeList, VolumeLabel, ClickList, ClickLabel };
 
 struct ControlLayout {
   std::string_view name;

@@ -48,15 +48,15 @@ TEST(ToPixels, EdgesAreConvertedSoNeighboursStayInLine) {
 TEST(Layout, ControlsInTabOrder) {
   std::vector<std::string> names;
   for (const auto& control : Controls()) names.emplace_back(control.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Command1", "Combo1", "Label1", "Combo2", "Label2"}));
-  EXPECT_EQ(Control(ControlIndex::Combo2).name, "Combo2");
-  EXPECT_EQ(Control(ControlIndex::Command1).text, u"適用");
-  EXPECT_EQ(Control(ControlIndex::Combo1).kind, ControlKind::DropDownList);
-  EXPECT_EQ(Control(ControlIndex::Label1).kind, ControlKind::Label);
-  const auto volume = Control(ControlIndex::Combo1).items;
+  EXPECT_EQ(names, (std::vector<std::string>{"ApplyButton", "VolumeList", "VolumeLabel", "ClickList", "ClickLabel"}));
+  EXPECT_EQ(Control(ControlIndex::ClickList).name, "ClickList");
+  EXPECT_EQ(Control(ControlIndex::ApplyButton).text, u"適用");
+  EXPECT_EQ(Control(ControlIndex::VolumeList).kind, ControlKind::DropDownList);
+  EXPECT_EQ(Control(ControlIndex::VolumeLabel).kind, ControlKind::Label);
+  const auto volume = Control(ControlIndex::VolumeList).items;
   EXPECT_EQ(std::vector<std::u16string_view>(volume.begin(), volume.end()),
             (std::vector<std::u16string_view>{u"ノーマル", u"ヘッドフォン", u"スピーカー"}));
-  const auto click = Control(ControlIndex::Combo2).items;
+  const auto click = Control(ControlIndex::ClickList).items;
   EXPECT_EQ(std::vector<std::u16string_view>(click.begin(), click.end()),
             (std::vector<std::u16string_view>{u"音量", u"解像度変更"}));
 }
@@ -75,8 +75,8 @@ TEST(Layout, EveryControlFitsAndEachLabelSitsLeftOfItsList) {
       EXPECT_GT(r.height, 0) << control.name << " at " << dpi;
     }
     const auto at = [dpi](ControlIndex index) { return ToPixels(Control(index).rect, dpi, dpi); };
-    for (const auto& [label, list] : {std::pair{ControlIndex::Label1, ControlIndex::Combo1},
-                                      std::pair{ControlIndex::Label2, ControlIndex::Combo2}}) {
+    for (const auto& [label, list] : {std::pair{ControlIndex::VolumeLabel, ControlIndex::VolumeList},
+                                      std::pair{ControlIndex::ClickLabel, ControlIndex::ClickList}}) {
       const PixelRect l = at(label);
       const PixelRect c = at(list);
       EXPECT_LT(l.left + l.width, c.left) << Control(label).name << " at " << dpi;
@@ -85,7 +85,7 @@ TEST(Layout, EveryControlFitsAndEachLabelSitsLeftOfItsList) {
       EXPECT_LE(l.top + l.height, c.top + c.height) << Control(label).name << " at " << dpi;
     }
     // Room for each label's text on one line in 9-point full-width glyphs.
-    for (const auto index : {ControlIndex::Label1, ControlIndex::Label2}) {
+    for (const auto index : {ControlIndex::VolumeLabel, ControlIndex::ClickLabel}) {
       const ControlLayout& label = Control(index);
       const int glyph = TwipsToPixels(180, dpi);
       EXPECT_GE(at(index).width, static_cast<int>(label.text.size()) * glyph)
@@ -93,9 +93,9 @@ TEST(Layout, EveryControlFitsAndEachLabelSitsLeftOfItsList) {
       EXPECT_TRUE(label.rightAligned) << label.name;  // its text ends next to its list
     }
     // The lists and the button share their right edge; the lists their left edge.
-    const PixelRect button = at(ControlIndex::Command1);
-    const PixelRect combo1 = at(ControlIndex::Combo1);
-    const PixelRect combo2 = at(ControlIndex::Combo2);
+    const PixelRect button = at(ControlIndex::ApplyButton);
+    const PixelRect combo1 = at(ControlIndex::VolumeList);
+    const PixelRect combo2 = at(ControlIndex::ClickList);
     EXPECT_EQ(combo1.left, combo2.left) << dpi;
     EXPECT_EQ(combo1.left + combo1.width, combo2.left + combo2.width) << dpi;
     EXPECT_EQ(button.left + button.width, combo1.left + combo1.width) << dpi;

@@ -43,25 +43,25 @@ std::u16string_view ClickValueOf(int entry) {
   return entry == 1 ? kClickScreenSize : kClickVolume;
 }
 
-void SettingsForm::Form_Load() {
+void SettingsForm::Load() {
   path_ = SettingsPath(session_.ProgramFolder());
   const std::u16string section(kSection);
-  combo1_ = VolumeEntryOf(profile_.ReadString(path_, section, std::u16string(kVolumeKey)));
-  combo2_ = ClickEntryOf(profile_.ReadString(path_, section, std::u16string(kClickKey)));
-  command1Enabled_ = true;
+  volumeRange_ = VolumeEntryOf(profile_.ReadString(path_, section, std::u16string(kVolumeKey)));
+  clickMenu_ = ClickEntryOf(profile_.ReadString(path_, section, std::u16string(kClickKey)));
+  applyEnabled_ = true;
 }
 
-void SettingsForm::Combo1_Click(int entry) {
-  combo1_ = entry;
-  command1Enabled_ = true;
+void SettingsForm::OnVolumeRangeChosen(int entry) {
+  volumeRange_ = entry;
+  applyEnabled_ = true;
 }
 
 // Only a new volume range makes "適用" pressable again; the click choice alone does not.
-void SettingsForm::Combo2_Click(int entry) { combo2_ = entry; }
+void SettingsForm::OnClickMenuChosen(int entry) { clickMenu_ = entry; }
 
-void SettingsForm::Command1_Click() {
-  if (!command1Enabled_) return;  // a greyed button cannot be pressed
-  command1Enabled_ = false;
+void SettingsForm::OnApplyClicked() {
+  if (!applyEnabled_) return;  // a greyed button cannot be pressed
+  applyEnabled_ = false;
   const std::u16string section(kSection);
   const std::u16string clickKey(kClickKey);
   // VOLUME above CLICK: the tray program takes the first line that contains a key's name,
@@ -70,19 +70,19 @@ void SettingsForm::Command1_Click() {
   // below VOLUME, since an updated key keeps its line (a hand-made file may hold it above).
   const bool stored =
       profile_.WriteString(path_, section, std::u16string(kVolumeKey),
-                           std::u16string(VolumeValueOf(combo1_))) &&
+                           std::u16string(VolumeValueOf(volumeRange_))) &&
       profile_.RemoveKey(path_, section, clickKey) &&
-      profile_.WriteString(path_, section, clickKey, std::u16string(ClickValueOf(combo2_)));
+      profile_.WriteString(path_, section, clickKey, std::u16string(ClickValueOf(clickMenu_)));
   if (stored) return;
   // Nothing or only VOLUME was stored: say so, and let the user try again.
-  command1Enabled_ = true;
+  applyEnabled_ = true;
   boxes_.ShowOk(std::u16string(kTitle), WriteFailedText(path_), platform::MessageIcon::Error);
 }
 
 bool Start(platform::AppLifetime& lifetime, FormWindow& window, SettingsForm& form) {
   if (!lifetime.ClaimSingleInstance()) return false;
   window.Create();
-  form.Form_Load();
+  form.Load();
   window.Show();
   return true;
 }

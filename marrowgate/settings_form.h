@@ -35,17 +35,17 @@ class SettingsForm {
       : session_(session), profile_(profile), boxes_(boxes) {}
 
   // Shows the stored choices; what the file does not say starts at the first entry.
-  void Form_Load();
+  void Load();
   // A pick in the volume list.
-  void Combo1_Click(int entry);
+  void OnVolumeRangeChosen(int entry);
   // A pick in the click list.
-  void Combo2_Click(int entry);
+  void OnClickMenuChosen(int entry);
   // "適用": stores both choices, the VOLUME line above the CLICK line.
-  void Command1_Click();
+  void OnApplyClicked();
 
-  int Combo1Entry() const { return combo1_; }
-  int Combo2Entry() const { return combo2_; }
-  bool Command1Enabled() const { return command1Enabled_; }
+  int VolumeRangeEntry() const { return volumeRange_; }
+  int ClickMenuEntry() const { return clickMenu_; }
+  bool ApplyEnabled() const { return applyEnabled_; }
   const std::u16string& Path() const { return path_; }
 
  private:
@@ -53,9 +53,9 @@ class SettingsForm {
   platform::ProfileStrings& profile_;
   platform::MessageBoxes& boxes_;
   std::u16string path_;
-  int combo1_ = 0;
-  int combo2_ = 0;
-  bool command1Enabled_ = true;
+  int volumeRange_ = 0;
+  int clickMenu_ = 0;
+  bool applyEnabled_ = true;
 };
 
 // The window on the screen, as the start sequence needs it.

@@ -115,11 +115,11 @@ TEST_F(SettingsFormTest, LoadShowsTheStoredChoices) {
     log.calls.clear();
     SettingsForm fresh{session, profile, boxes};
 
-    fresh.Form_Load();
+    fresh.Load();
     const std::string name = c.file == nullptr ? "no file" : Shown(c.file);
-    EXPECT_EQ(fresh.Combo1Entry(), c.combo1) << name;
-    EXPECT_EQ(fresh.Combo2Entry(), c.combo2) << name;
-    EXPECT_TRUE(fresh.Command1Enabled()) << name;
+    EXPECT_EQ(fresh.VolumeRangeEntry(), c.combo1) << name;
+    EXPECT_EQ(fresh.ClickMenuEntry(), c.combo2) << name;
+    EXPECT_TRUE(fresh.ApplyEnabled()) << name;
     EXPECT_EQ(log.calls, (Calls{"ReadString TOOL VOLUME", "ReadString TOOL CLICK"})) << name;
   }
 }
@@ -127,17 +127,17 @@ TEST_F(SettingsFormTest, LoadShowsTheStoredChoices) {
 TEST_F(SettingsFormTest, UnreadableFileStartsAtTheFirstEntries) {
   File() = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n";
   profile.unreadable_.insert(path);
-  form.Form_Load();
-  EXPECT_EQ(form.Combo1Entry(), 0);
-  EXPECT_EQ(form.Combo2Entry(), 0);
+  form.Load();
+  EXPECT_EQ(form.VolumeRangeEntry(), 0);
+  EXPECT_EQ(form.ClickMenuEntry(), 0);
 }
 
 TEST_F(SettingsFormTest, LoadUsesTheProgramFolder) {
   session.programFolder_ = u"E:\\";
   profile.files_[u"E:\\Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=LOW\r\n";
-  form.Form_Load();
+  form.Load();
   EXPECT_EQ(form.Path(), u"E:\\Marrowgate.ini");
-  EXPECT_EQ(form.Combo1Entry(), 1);
+  EXPECT_EQ(form.VolumeRangeEntry(), 1);
 }
 
 TEST_F(SettingsFormTest, ApplyWritesVolumeThenClick) {
@@ -151,33 +151,33 @@ TEST_F(SettingsFormTest, ApplyWritesVolumeThenClick) {
       {1, 1, "LOW", "SCREENSIZE"}, {2, 0, "MAX", "VOLUME"},        {2, 1, "MAX", "SCREENSIZE"},
   };
   for (const auto& c : cases) {
-    form.Form_Load();
-    form.Combo1_Click(c.combo1);
-    form.Combo2_Click(c.combo2);
+    form.Load();
+    form.OnVolumeRangeChosen(c.combo1);
+    form.OnClickMenuChosen(c.combo2);
     log.calls.clear();
-    form.Command1_Click();
+    form.OnApplyClicked();
     EXPECT_EQ(log.calls, (Calls{std::string("WriteString TOOL VOLUME=") + c.volume,
                                 "RemoveKey TOOL CLICK",
                                 std::string("WriteString TOOL CLICK=") + c.click}))
         << c.combo1 << " " << c.combo2;
-    EXPECT_FALSE(form.Command1Enabled());
+    EXPECT_FALSE(form.ApplyEnabled());
     EXPECT_TRUE(boxes.shown_.empty());
   }
 }
 
 TEST_F(SettingsFormTest, FirstApplyMakesTheFileTheTrayProgramReads) {
-  form.Form_Load();
-  form.Combo1_Click(1);
-  form.Combo2_Click(1);
-  form.Command1_Click();
+  form.Load();
+  form.OnVolumeRangeChosen(1);
+  form.OnClickMenuChosen(1);
+  form.OnApplyClicked();
   EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n");
 }
 
 TEST_F(SettingsFormTest, ApplyWithoutChangeRewritesBothKeys) {
   File() = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n";
-  form.Form_Load();
+  form.Load();
   log.calls.clear();
-  form.Command1_Click();
+  form.OnApplyClicked();
   EXPECT_EQ(log.calls, (Calls{"WriteString TOOL VOLUME=MAX", "RemoveKey TOOL CLICK",
                               "WriteString TOOL CLICK=SCREENSIZE"}));
   EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n");
@@ -201,12 +201,12 @@ TEST_F(SettingsFormTest, OnlyAVolumePickMakesApplyPressableAgain) {
   int step = 0;
   for (const auto& s : steps) {
     switch (s.event) {
-      case Event::Load: form.Form_Load(); break;
-      case Event::Apply: form.Command1_Click(); break;
-      case Event::PickVolume: form.Combo1_Click(s.entry); break;
-      case Event::PickClick: form.Combo2_Click(s.entry); break;
+      case Event::Load: form.Load(); break;
+      case Event::Apply: form.OnApplyClicked(); break;
+      case Event::PickVolume: form.OnVolumeRangeChosen(s.entry); break;
+      case Event::PickClick: form.OnClickMenuChosen(s.entry); break;
     }
-    EXPECT_EQ(form.Command1Enabled(), s.enabled) << "step " << step;
+    EXPECT_EQ(form.ApplyEnabled(), s.enabled) << "step " << step;
     size_t writes = 0;
     for (const auto& call : log.calls) writes += call.rfind("WriteString", 0) == 0 ? 1u : 0u;
     EXPECT_EQ(writes, s.writes) << "step " << step;
@@ -217,11 +217,11 @@ TEST_F(SettingsFormTest, OnlyAVolumePickMakesApplyPressableAgain) {
 }
 
 TEST_F(SettingsFormTest, PicksAreKeptForTheNextApply) {
-  form.Form_Load();
-  form.Combo1_Click(1);
-  form.Combo2_Click(1);
-  EXPECT_EQ(form.Combo1Entry(), 1);
-  EXPECT_EQ(form.Combo2Entry(), 1);
+  form.Load();
+  form.OnVolumeRangeChosen(1);
+  form.OnClickMenuChosen(1);
+  EXPECT_EQ(form.VolumeRangeEntry(), 1);
+  EXPECT_EQ(form.ClickMenuEntry(), 1);
   EXPECT_TRUE(profile.files_.empty());  // nothing is stored before "適用"
 }
 
@@ -242,15 +242,15 @@ TEST_F(SettingsFormTest, FailedWriteIsReportedAndApplyStaysPressable) {
     profile.files_.clear();
     profile.refusedKeys_ = c.refused;
     boxes.shown_.clear();
-    form.Form_Load();
-    form.Combo1_Click(1);
-    form.Combo2_Click(1);
+    form.Load();
+    form.OnVolumeRangeChosen(1);
+    form.OnClickMenuChosen(1);
     log.calls.clear();
 
-    form.Command1_Click();
+    form.OnApplyClicked();
     const std::string name = c.stored == nullptr ? "both" : Shown(c.stored);
     EXPECT_EQ(log.calls, c.calls) << name;
-    EXPECT_TRUE(form.Command1Enabled()) << name;
+    EXPECT_TRUE(form.ApplyEnabled()) << name;
     ASSERT_EQ(boxes.shown_.size(), 1u) << name;
     EXPECT_EQ(boxes.shown_[0].title, u"Tidewardenツールの設定");
     EXPECT_NE(boxes.shown_[0].text.find(u"書き込めませんでした"), std::u16string::npos);
@@ -271,14 +271,14 @@ TEST_F(SettingsFormTest, RetryAfterAFailedWriteStoresBothVolumeFirst) {
     boxes.shown_.clear();
     profile.refuseWrites_ = refused.empty();
     profile.refusedKeys_ = refused;
-    form.Form_Load();
-    form.Combo1_Click(2);
-    form.Command1_Click();
-    EXPECT_TRUE(form.Command1Enabled());
+    form.Load();
+    form.OnVolumeRangeChosen(2);
+    form.OnApplyClicked();
+    EXPECT_TRUE(form.ApplyEnabled());
     profile.refuseWrites_ = false;
     profile.refusedKeys_.clear();
-    form.Command1_Click();
-    EXPECT_FALSE(form.Command1Enabled());
+    form.OnApplyClicked();
+    EXPECT_FALSE(form.ApplyEnabled());
     EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n") << refused.size();
     EXPECT_EQ(boxes.shown_.size(), 1u);
   }
@@ -286,10 +286,10 @@ TEST_F(SettingsFormTest, RetryAfterAFailedWriteStoresBothVolumeFirst) {
 
 TEST_F(SettingsFormTest, ApplyPutsVolumeAboveClickAndLeavesTheRest) {
   File() = u"; written by hand\r\n[TOOL]\r\nCLICK=VOLUME\r\nVOLUME=NORMAL\r\n\r\n[MORE]\r\nX=1\r\n";
-  form.Form_Load();
-  form.Combo1_Click(1);
-  form.Combo2_Click(1);
-  form.Command1_Click();
+  form.Load();
+  form.OnVolumeRangeChosen(1);
+  form.OnClickMenuChosen(1);
+  form.OnApplyClicked();
   EXPECT_EQ(File(),
             u"; written by hand\r\n[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n\r\n[MORE]\r\nX=1\r\n");
 }
@@ -302,8 +302,8 @@ struct StartTest : SettingsFormTest {
     void Create() override { log.Add("Create"); }
     void Show() override {
       log.Add("Show");
-      shownEntries = {form.Combo1Entry(), form.Combo2Entry()};
-      shownEnabled = form.Command1Enabled();
+      shownEntries = {form.VolumeRangeEntry(), form.ClickMenuEntry()};
+      shownEnabled = form.ApplyEnabled();
     }
     platform::fake::CallLog& log;
     const SettingsForm& form;

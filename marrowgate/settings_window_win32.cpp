@@ -113,16 +113,16 @@ void SettingsWindowWin32::Show() {
   ShowWindow(window_, showCommand_);
   UpdateWindow(window_);
   // The first control in tab order starts with the focus.
-  SetFocus(Child(ControlIndex::Command1));
+  SetFocus(Child(ControlIndex::ApplyButton));
 }
 
 void SettingsWindowWin32::Draw() {
-  SendMessageW(Child(ControlIndex::Combo1), CB_SETCURSEL,
-               static_cast<WPARAM>(form_.Combo1Entry()), 0);
-  SendMessageW(Child(ControlIndex::Combo2), CB_SETCURSEL,
-               static_cast<WPARAM>(form_.Combo2Entry()), 0);
-  HWND button = Child(ControlIndex::Command1);
-  const bool enabled = form_.Command1Enabled();
+  SendMessageW(Child(ControlIndex::VolumeList), CB_SETCURSEL,
+               static_cast<WPARAM>(form_.VolumeRangeEntry()), 0);
+  SendMessageW(Child(ControlIndex::ClickList), CB_SETCURSEL,
+               static_cast<WPARAM>(form_.ClickMenuEntry()), 0);
+  HWND button = Child(ControlIndex::ApplyButton);
+  const bool enabled = form_.ApplyEnabled();
   if (!enabled && GetFocus() == button) {
     // A greyed button cannot keep the focus; it goes on to the next control, as Tab would.
     SetFocus(GetNextDlgTabItem(window_, button, FALSE));
@@ -131,15 +131,15 @@ void SettingsWindowWin32::Draw() {
 }
 
 void SettingsWindowWin32::OnCommand(int id, int code, HWND from) {
-  if (id == IdOf(ControlIndex::Combo1) && code == CBN_SELCHANGE) {
-    form_.Combo1_Click(static_cast<int>(SendMessageW(from, CB_GETCURSEL, 0, 0)));
-  } else if (id == IdOf(ControlIndex::Combo2) && code == CBN_SELCHANGE) {
-    form_.Combo2_Click(static_cast<int>(SendMessageW(from, CB_GETCURSEL, 0, 0)));
-  } else if (id == IdOf(ControlIndex::Command1) && code == BN_CLICKED) {
-    form_.Command1_Click();
-  } else if (id == IDOK && GetFocus() == Child(ControlIndex::Command1)) {
+  if (id == IdOf(ControlIndex::VolumeList) && code == CBN_SELCHANGE) {
+    form_.OnVolumeRangeChosen(static_cast<int>(SendMessageW(from, CB_GETCURSEL, 0, 0)));
+  } else if (id == IdOf(ControlIndex::ClickList) && code == CBN_SELCHANGE) {
+    form_.OnClickMenuChosen(static_cast<int>(SendMessageW(from, CB_GETCURSEL, 0, 0)));
+  } else if (id == IdOf(ControlIndex::ApplyButton) && code == BN_CLICKED) {
+    form_.OnApplyClicked();
+  } else if (id == IDOK && GetFocus() == Child(ControlIndex::ApplyButton)) {
     // Enter on the focused button: the keyboard handling reports it as the window's OK.
-    form_.Command1_Click();
+    form_.OnApplyClicked();
   } else {
     return;
   }

@@ -17,7 +17,7 @@
 #include "platform/fake/fake_timers.h"
 #include "platform/fake/fake_tray_icon.h"
 #include "platform/fake/fake_wave_out.h"
-#include "tidewarden/main_form.h"
+#include "tidewarden/tray_program.h"
 
 namespace tidewarden {
 

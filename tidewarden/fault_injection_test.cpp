@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tidewarden/fake_ports.h"
-#include "tidewarden/main_form.h"
+#include "tidewarden/tray_program.h"
 #include "tidewarden/monitor/watch_entry.h"
 
 namespace tidewarden {
@@ -19,7 +19,7 @@ namespace {
 using platform::TimerId;
 
 struct Machine : FakePorts {
-  MainForm form{AllPorts()};
+  TrayProgram form{AllPorts()};
 
   const std::u16string app = u"C:\\Tools\\Tidewarden\\";
   const std::u16string watchFile = app + u"Process.ini";
@@ -36,7 +36,7 @@ struct Machine : FakePorts {
     processes.running_ = {{7, 1, 8, u"C:\\APP\\A.EXE"}, {8, 1, 8, u"C:\\APP\\B.EXE"}};
     waveOut.devices_ = {{0x0004, 0x80008000u}};
     display.modes_ = {{800, 600, 32}, {1024, 768, 32}};
-    form.Form_Load();
+    form.Start();
   }
 };
 
@@ -117,9 +117,9 @@ TEST(FaultInjection, TimerTicksGoOn) {
     fault.inject(m);
     m.form.MutableState().ReleaseCount = 100000;  // after a long spell of low memory
     // A release asks for something, and never for more than the whole memory (1024 MB).
-    const auto releaseOnTimer1 = [&m] {
+    const auto releaseOnCheck = [&m] {
       m.launcher.started_.clear();
-      m.form.Timer1_Timer();
+      m.form.OnCheckTimer();
       long long asked = 0;
       for (const auto& start : m.launcher.started_) {
         const std::u16string size = start.commandLine.substr(start.commandLine.rfind(u' ') + 1);
@@ -128,11 +128,11 @@ TEST(FaultInjection, TimerTicksGoOn) {
       EXPECT_LE(asked, 1024);
       return asked;
     };
-    const long long first = releaseOnTimer1();
-    m.form.Timer2_Timer();
-    releaseOnTimer1();
-    EXPECT_TRUE(m.timers.Running(TimerId::Timer1));
-    EXPECT_TRUE(m.timers.Running(TimerId::Timer2));
+    const long long first = releaseOnCheck();
+    m.form.OnTooltipTimer();
+    releaseOnCheck();
+    EXPECT_TRUE(m.timers.Running(TimerId::Check));
+    EXPECT_TRUE(m.timers.Running(TimerId::Tooltip));
     EXPECT_FALSE(m.lifetime.quit_);
     if (std::string(fault.name) == "none") {
       EXPECT_EQ(first, 1024);
@@ -151,8 +151,8 @@ TEST(FaultInjection, PopupOpensWhateverFails) {
     SCOPED_TRACE(fault.name);
     Machine m;
     fault.inject(m);
-    m.form.Picture1_MouseMove(517.0F);
-    m.form.Picture1_MouseMove(514.0F);
+    m.form.OnTrayMessage(517);
+    m.form.OnTrayMessage(514);
     ASSERT_EQ(m.popups.shown_.size(), 2u);
     EXPECT_EQ(m.popups.shown_[0].front().caption, u"メニューを閉じる");
     EXPECT_EQ(m.popups.shown_[0].back().caption, u"終了");
@@ -172,8 +172,8 @@ TEST(FaultInjection, MenuCommandsGoOn) {
       m.shellWindows.present_ = false;
       fault.inject(m);
       m.popups.choose_ = choice;
-      m.form.Picture1_MouseMove(517.0F);
-      EXPECT_TRUE(m.timers.Running(TimerId::Timer1));
+      m.form.OnTrayMessage(517);
+      EXPECT_TRUE(m.timers.Running(TimerId::Check));
       EXPECT_FALSE(m.lifetime.quit_);
       const auto& switchFile = m.files.files_[m.app + u"Process2.ini"];
       EXPECT_TRUE(switchFile == u"ON\r\n" || switchFile == u"OFF\r\n");
@@ -186,25 +186,25 @@ TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
     SCOPED_TRACE(fault.name);
     Machine m;
     PriorityWindow window{m.form.Monitor(), m.form.MutableState(), m.boxes};
-    window.Form_Load();
+    window.Open();
     fault.inject(m);
-    window.Timer1_Timer();
+    window.OnRefreshTimer();
     for (size_t row = 0; row < window.RunningRows().size(); ++row) {
-      window.List1_Click(static_cast<int>(row));
-      window.Command7_Click();
+      window.OnRunningRowClicked(static_cast<int>(row));
+      window.OnAddClicked();
     }
-    window.List2_Click(0);
-    window.Option1_Click(2);
-    window.Timer1_Timer();
+    window.OnWatchEntryClicked(0);
+    window.OnPriorityOptionClicked(2);
+    window.OnRefreshTimer();
     if (window.WatchEntries().size() > 1) {
-      window.List2_Click(window.WatchEntries().size() - 1);
-      window.Command9_Click();  // delete the last one again
+      window.OnWatchEntryClicked(window.WatchEntries().size() - 1);
+      window.OnDeleteClicked();  // delete the last one again
     }
     EXPECT_EQ(window.RunningRows().size(), m.form.Monitor().ProcessTable().size());
     if (window.RunningSelection()) {
       EXPECT_LT(*window.RunningSelection(), window.RunningRows().size());
     }
-    const bool saved = window.Command8_Click();
+    const bool saved = window.OnOkClicked();
     const std::u16string& file = m.files.files_[m.watchFile];
     if (saved) {
       EXPECT_EQ(file, WatchListText(window.WatchEntries()));
@@ -214,7 +214,7 @@ TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
       EXPECT_EQ(file, m.watchText);  // the old list stays whole
       EXPECT_FALSE(m.boxes.shown_.empty());
     }
-    window.Form_QueryUnload();
+    window.OnClose();
     EXPECT_EQ(m.form.State().PriorityWindowOpen, 0);
   }
 }
@@ -245,9 +245,9 @@ ToolBehaviour WithToolFile(const std::optional<std::u16string>& text) {
   const std::u16string path = m.app + u"Marrowgate.ini";
   m.files.files_.erase(path);
   if (text) m.files.files_[path] = *text;
-  m.form.Picture1_MouseMove(517.0F);
+  m.form.OnTrayMessage(517);
   m.popups.choose_ = u"±0 (中音量)";
-  m.form.Picture1_MouseMove(514.0F);
+  m.form.OnTrayMessage(514);
   return {Seen(m.popups.shown_.at(0)), Seen(m.popups.shown_.at(1)), m.waveOut.devices_[0].volume};
 }
 

@@ -18,7 +18,7 @@
 #include "platform/win32/timers_win32.h"
 #include "platform/win32/tray_icon_win32.h"
 #include "platform/win32/wave_out_win32.h"
-#include "tidewarden/main_form.h"
+#include "tidewarden/tray_program.h"
 #include "tidewarden/priority_window_win32.h"
 #include "tidewarden/program_title.h"
 
@@ -28,25 +28,25 @@ constexpr UINT kTrayCallback = WM_APP + 1;
 constexpr wchar_t kWindowClass[] = L"TidewardenMain";
 constexpr wchar_t kInstanceName[] = L"Local\\Tidewarden.TrayProgram";
 
-tidewarden::MainForm* form = nullptr;
+tidewarden::TrayProgram* form = nullptr;
 UINT taskbarCreated = 0;
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (form != nullptr) {
     switch (message) {
       case kTrayCallback:
-        form->Picture1_MouseMove(static_cast<float>(LOWORD(lParam)));
+        form->OnTrayMessage(LOWORD(lParam));
         return 0;
       case WM_DISPLAYCHANGE:
         form->OnDisplayChanged();
         return 0;
       case WM_TIMER:
-        if (wParam == static_cast<WPARAM>(platform::TimerId::Timer1)) form->Timer1_Timer();
-        if (wParam == static_cast<WPARAM>(platform::TimerId::Timer2)) form->Timer2_Timer();
+        if (wParam == static_cast<WPARAM>(platform::TimerId::Check)) form->OnCheckTimer();
+        if (wParam == static_cast<WPARAM>(platform::TimerId::Tooltip)) form->OnTooltipTimer();
         return 0;
       case WM_CLOSE:
       case WM_ENDSESSION:
-        if (message == WM_CLOSE || wParam != 0) form->Form_Unload();
+        if (message == WM_CLOSE || wParam != 0) form->Exit();
         return 0;
       default:
         if (message == taskbarCreated && taskbarCreated != 0) {
@@ -112,7 +112,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
   } windowHost;
 
-  tidewarden::MainForm mainForm(tidewarden::Ports{clock, files, memory, resourceMeter, launcher,
+  tidewarden::TrayProgram mainForm(tidewarden::Ports{clock, files, memory, resourceMeter, launcher,
                                                   tray, timers, session, lifetime, process,
                                                   popups, boxes, waveOut, masterVolume, display,
                                                   processes, windowHost, shellWindows, pump});
@@ -120,7 +120,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                                  mainForm.MutableState(), boxes);
   windowHost.window = &priorityWindow;
   form = &mainForm;
-  mainForm.Form_Load();
+  mainForm.Start();
 
   MSG message{};
   while (!lifetime.QuitRequested() && GetMessageW(&message, nullptr, 0, 0) > 0) {

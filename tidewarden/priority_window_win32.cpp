@@ -144,7 +144,7 @@ void PriorityWindowWin32::Create() {
   if (window_ == nullptr) return;
   CreateControls();
   core_ = std::make_unique<PriorityWindow>(monitor_, state_, boxes_);
-  core_->Form_Load();
+  core_->Open();
   Draw();
   SetTimer(window_, kRefreshTimer, 1000, nullptr);
 }
@@ -232,19 +232,19 @@ void PriorityWindowWin32::Draw() {
 void PriorityWindowWin32::OnCommand(int id, int code) {
   if (core_ == nullptr) return;
   if (id == kIdList1 && code == LBN_SELCHANGE) {
-    core_->List1_Click(Selection(list1_));
+    core_->OnRunningRowClicked(Selection(list1_));
   } else if (id == kIdList2 && code == LBN_SELCHANGE) {
-    core_->List2_Click(Selection(list2_));
+    core_->OnWatchEntryClicked(Selection(list2_));
   } else if (id == kIdAdd && code == BN_CLICKED) {
-    core_->Command7_Click();
+    core_->OnAddClicked();
   } else if (id == kIdDelete && code == BN_CLICKED) {
-    core_->Command9_Click();
+    core_->OnDeleteClicked();
   } else if (id >= kIdOption0 && id < kIdOption0 + 4 && code == BN_CLICKED) {
-    core_->Option1_Click(id - kIdOption0);
+    core_->OnPriorityOptionClicked(id - kIdOption0);
   } else if (id == kIdOk && code == BN_CLICKED) {
     // The dialog manager turns Enter in any control into OK's id; only OK itself saves.
     if (GetFocus() != GetDlgItem(window_, kIdOk)) return;
-    if (core_->Command8_Click()) {
+    if (core_->OnOkClicked()) {
       Close();
       return;
     }
@@ -255,7 +255,7 @@ void PriorityWindowWin32::OnCommand(int id, int code) {
 }
 
 void PriorityWindowWin32::Close() {
-  if (core_ != nullptr) core_->Form_QueryUnload();
+  if (core_ != nullptr) core_->OnClose();
   core_.reset();
   if (window_ != nullptr) {
     KillTimer(window_, kRefreshTimer);
@@ -269,7 +269,7 @@ LRESULT PriorityWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
   switch (message) {
     case WM_TIMER:
       if (wParam == kRefreshTimer && core_ != nullptr) {
-        core_->Timer1_Timer();
+        core_->OnRefreshTimer();
         Draw();
       }
       return 0;

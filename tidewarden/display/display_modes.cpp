@@ -99,22 +99,22 @@ void DisplayModes::BuildResolutionMenu() {
   // notice went astray.
   const auto current = CurrentModeCaption();
   for (size_t slot = 0; slot < offered_.size(); ++slot) {
-    MenuNode& node = menu_[{Item::FormMenu11, static_cast<int>(slot)}];
+    MenuNode& node = menu_[{Item::DisplayMode, static_cast<int>(slot)}];
     node.visible = true;
     node.caption = offered_[slot];
     if (current && offered_[slot] == *current) node.checked = true;
   }
 }
 
-void DisplayModes::FormMenu11_Click(int index) {
-  MenuNode& chosen = menu_[{Item::FormMenu11, index}];
+void DisplayModes::OnDisplayModeChosen(int index) {
+  MenuNode& chosen = menu_[{Item::DisplayMode, index}];
   if (chosen.checked) return;
   const auto mode = ModeOfCaption(chosen.caption);
   if (!mode) return;  // "(なし)" names no mode
   const std::int32_t result = ChangeDisplayMode(mode->width, mode->height, mode->bits, 1);
   if (result == platform::kDispChangeSuccessful) {
     for (int slot = 0; slot < kResolutionItems; ++slot) {
-      menu_[{Item::FormMenu11, slot}].checked = false;
+      menu_[{Item::DisplayMode, slot}].checked = false;
     }
     chosen.checked = true;
   } else if (result == platform::kDispChangeRestart) {

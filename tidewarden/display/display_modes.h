@@ -41,7 +41,7 @@ class DisplayModes {
   void BuildResolutionMenu();
   // The display configuration changed: the modes and their test answers are out of date.
   void OnDisplayChanged();
-  void FormMenu11_Click(int index);
+  void OnDisplayModeChosen(int index);
   std::int32_t ChangeDisplayMode(std::int32_t width, std::int32_t height, std::int16_t bits,
                                  std::int16_t permanent);
 

@@ -53,7 +53,7 @@ struct DisplayModesTest : ::testing::Test {
 
   std::vector<std::u16string> Shown() const {
     std::vector<std::u16string> captions;
-    for (const auto& e : menu.EntriesUnder({Item::kaizoudo})) {
+    for (const auto& e : menu.EntriesUnder({Item::Resolution})) {
       if (e.caption != u"メニューを閉じる" && !e.separator) captions.push_back(e.caption);
     }
     return captions;
@@ -61,7 +61,7 @@ struct DisplayModesTest : ::testing::Test {
   std::vector<int> Checked() const {
     std::vector<int> slots;
     for (int i = 0; i < kResolutionItems; ++i) {
-      if (menu[{Item::FormMenu11, i}].checked) slots.push_back(i);
+      if (menu[{Item::DisplayMode, i}].checked) slots.push_back(i);
     }
     return slots;
   }
@@ -181,12 +181,12 @@ TEST_F(DisplayModesTest, TheModeInUseIsCheckedAndChoosingItChangesNothing) {
     subject.BuildResolutionMenu();
     std::vector<int> checked;
     for (int slot = 0; slot < kResolutionItems; ++slot) {
-      if (tree[{Item::FormMenu11, slot}].checked) checked.push_back(slot);
+      if (tree[{Item::DisplayMode, slot}].checked) checked.push_back(slot);
     }
     EXPECT_EQ(checked, c.checked);
     // Choosing the entry of the mode in use must not switch the display, not even to itself.
     driver.calls_.clear();
-    for (int slot : checked) subject.FormMenu11_Click(slot);
+    for (int slot : checked) subject.OnDisplayModeChosen(slot);
     EXPECT_TRUE(driver.calls_.empty());
   }
   EXPECT_TRUE(boxes.shown_.empty());
@@ -198,7 +198,7 @@ TEST_F(DisplayModesTest, ChoosingAModeSwitchesAndMovesTheCheck) {
   modes.BuildResolutionMenu();
   ASSERT_EQ(Checked(), (std::vector<int>{0, 2}));
   display.calls_.clear();
-  modes.FormMenu11_Click(1);
+  modes.OnDisplayModeChosen(1);
   ASSERT_EQ(display.calls_.size(), 2u);
   EXPECT_EQ(display.calls_[0].flags, platform::kCdsTest);
   EXPECT_EQ(display.calls_[1].flags, platform::kCdsUpdateRegistry);
@@ -212,10 +212,10 @@ TEST_F(DisplayModesTest, CheckedEntryOrNoneDoNothing) {
   display.modes_ = {{1024, 768, 32}};
   modes.BuildResolutionMenu();
   display.calls_.clear();
-  modes.FormMenu11_Click(0);  // already checked, even if the display moved on
+  modes.OnDisplayModeChosen(0);  // already checked, even if the display moved on
   MenuTree fresh;
   DisplayModes none{display, boxes, fresh};
-  none.FormMenu11_Click(0);  // "(なし)"
+  none.OnDisplayModeChosen(0);  // "(なし)"
   EXPECT_TRUE(display.calls_.empty());
   EXPECT_TRUE(boxes.shown_.empty());
 }
@@ -244,13 +244,13 @@ TEST_F(DisplayModesTest, RestartAndFailureAreReported) {
     driver.calls_.clear();
     driver.testAnswers_[{1024, 768, 32}] = c.test;
     driver.changeAnswer_ = c.change;
-    subject.FormMenu11_Click(1);
+    subject.OnDisplayModeChosen(1);
     EXPECT_EQ(driver.calls_.size(), c.calls);
     ASSERT_EQ(shown.shown_.size(), 1u);
     EXPECT_EQ(shown.shown_[0].title, u"Tidewarden ");
     EXPECT_EQ(shown.shown_[0].text, c.message);
-    EXPECT_TRUE((tree[{Item::FormMenu11, 0}].checked));  // the marks do not move
-    EXPECT_FALSE((tree[{Item::FormMenu11, 1}].checked));
+    EXPECT_TRUE((tree[{Item::DisplayMode, 0}].checked));  // the marks do not move
+    EXPECT_FALSE((tree[{Item::DisplayMode, 1}].checked));
   }
 }
 

@@ -57,7 +57,7 @@ const std::vector<ControlLayout>& PriorityWindow::OptionLayout() {
   return layout;
 }
 
-void PriorityWindow::Form_Load() {
+void PriorityWindow::Open() {
   RefreshRunningList();
   listUnreadable_ = monitor_.LoadWatchListInto(entries_) == WatchListFile::Unreadable;
   state_.PriorityWindowOpen = 1;
@@ -92,11 +92,11 @@ void PriorityWindow::RefreshRunningList() {
   }
 }
 
-void PriorityWindow::List1_Click(std::optional<size_t> row) {
+void PriorityWindow::OnRunningRowClicked(std::optional<size_t> row) {
   runningSelection_ = row && *row < runningRows_.size() ? row : std::nullopt;
 }
 
-void PriorityWindow::Command7_Click() {
+void PriorityWindow::OnAddClicked() {
   if (!runningSelection_ || *runningSelection_ >= runningIds_.size()) return;
   // The table may have been re-taken since the rows were drawn: find the row's process in it.
   const auto& table = monitor_.ProcessTable();
@@ -121,14 +121,14 @@ void PriorityWindow::Command7_Click() {
   entries_.push_back(NewWatchEntry(*process));
 }
 
-void PriorityWindow::List2_Click(std::optional<size_t> entry) {
+void PriorityWindow::OnWatchEntryClicked(std::optional<size_t> entry) {
   entrySelection_ = entry;
   if (!entry || *entry >= entries_.size()) return;
   optionsEnabled_ = true;
   if (const auto option = OptionOfEntry(entries_[*entry])) selectedOption_ = option;
 }
 
-void PriorityWindow::Option1_Click(int index) {
+void PriorityWindow::OnPriorityOptionClicked(int index) {
   selectedOption_ = index;
   if (!entrySelection_ || *entrySelection_ >= entries_.size()) return;
   const size_t a = *entrySelection_;
@@ -143,13 +143,13 @@ void PriorityWindow::Option1_Click(int index) {
   }
 }
 
-void PriorityWindow::Command9_Click() {
+void PriorityWindow::OnDeleteClicked() {
   if (!entrySelection_ || *entrySelection_ >= entries_.size()) return;
   entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(*entrySelection_));
   entrySelection_.reset();
 }
 
-bool PriorityWindow::Command8_Click() {
+bool PriorityWindow::OnOkClicked() {
   if (listUnreadable_) {
     boxes_.ShowOk(kProgramTitle, kNotOverwritten, platform::MessageIcon::Warning);
     return false;
@@ -163,6 +163,6 @@ bool PriorityWindow::Command8_Click() {
   return true;
 }
 
-void PriorityWindow::Form_QueryUnload() { state_.PriorityWindowOpen = 0; }
+void PriorityWindow::OnClose() { state_.PriorityWindowOpen = 0; }
 
 }  // namespace tidewarden

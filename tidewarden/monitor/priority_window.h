@@ -33,19 +33,19 @@ class PriorityWindow {
   PriorityWindow(ProcessMonitor& monitor, ProgramState& state, platform::MessageBoxes& boxes)
       : monitor_(monitor), state_(state), boxes_(boxes) {}
 
-  void Form_Load();
-  void Timer1_Timer() { RefreshRunningList(); }
+  void Open();
+  void OnRefreshTimer() { RefreshRunningList(); }
   void RefreshRunningList();
-  void List1_Click(std::optional<size_t> row);
-  void Command7_Click();
-  void List2_Click(std::optional<size_t> entry);
-  void Option1_Click(int index);
-  void Command9_Click();
+  void OnRunningRowClicked(std::optional<size_t> row);
+  void OnAddClicked();
+  void OnWatchEntryClicked(std::optional<size_t> entry);
+  void OnPriorityOptionClicked(int index);
+  void OnDeleteClicked();
   // OK: true when saved (the window then closes); false when the file could not be written
   // or was not read at opening, which the user has been told, and the window stays open with
   // the edits.
-  bool Command8_Click();
-  void Form_QueryUnload();
+  bool OnOkClicked();
+  void OnClose();
 
   const std::vector<std::u16string>& RunningRows() const { return runningRows_; }
   std::optional<size_t> RunningSelection() const { return runningSelection_; }

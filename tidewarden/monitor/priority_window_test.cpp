@@ -22,59 +22,59 @@ struct WindowTest : ::testing::Test, MonitorFixture {
 
 TEST_F(WindowTest, OpeningListsProcessesAndTheFileAndSuspendsEnforcement) {
   files.files_[watchFile] = u"X HIGH\r\n\r\nY\r\n";
-  window.Form_Load();
+  window.Open();
   ASSERT_EQ(window.RunningRows().size(), 3u);
   EXPECT_EQ(window.RunningRows()[1], RunningRow(processes.running_[1]));
   EXPECT_EQ(window.WatchEntries(), (std::vector<std::u16string>{u"X HIGH", u"Y"}));
   EXPECT_EQ(state.PriorityWindowOpen, 1);
   EXPECT_FALSE(window.OptionsEnabled());
-  window.Form_QueryUnload();
+  window.OnClose();
   EXPECT_EQ(state.PriorityWindowOpen, 0);
 }
 
 TEST_F(WindowTest, RefreshRewritesRowsAndTheSelectionFollowsItsProcess) {
-  window.Form_Load();
-  window.List1_Click(2);
+  window.Open();
+  window.OnRunningRowClicked(2);
   const std::u16string selected = window.RunningRows()[2];
   processes.running_.erase(processes.running_.begin());  // A.EXE ended: rows move up
-  window.Timer1_Timer();
+  window.OnRefreshTimer();
   ASSERT_EQ(window.RunningRows().size(), 2u);
   EXPECT_EQ(window.RunningSelection(), 1u);
   EXPECT_EQ(window.RunningRows()[1], selected);
 
   processes.running_[1].cntThreads = 40;  // a busy program: its row changes, it stays chosen
   processes.running_.insert(processes.running_.begin(), {0x30, 1, 8, u"C:\\NEW.EXE"});
-  window.Timer1_Timer();
+  window.OnRefreshTimer();
   EXPECT_EQ(window.RunningSelection(), 2u);
-  window.Command7_Click();
+  window.OnAddClicked();
   ASSERT_EQ(window.WatchEntries().size(), 1u);
   EXPECT_EQ(window.WatchEntries()[0].substr(0, 60), FixedWidth(u"C:\\APP\\IDLE.EXE", 60));
 
   processes.running_.pop_back();  // the selected one ends
-  window.Timer1_Timer();
+  window.OnRefreshTimer();
   EXPECT_EQ(window.RunningRows().size(), 2u);
   EXPECT_EQ(window.RunningSelection(), std::nullopt);
 
   processes.snapshotFails_ = true;
-  window.Timer1_Timer();
+  window.OnRefreshTimer();
   EXPECT_TRUE(window.RunningRows().empty());
 }
 
 TEST_F(WindowTest, AddTakesTheSelectedProcessOnce) {
-  window.Form_Load();
-  window.Command7_Click();  // nothing selected
+  window.Open();
+  window.OnAddClicked();  // nothing selected
   EXPECT_TRUE(window.WatchEntries().empty());
-  window.List1_Click(1);
-  window.Command7_Click();
-  window.Command7_Click();  // already watched
+  window.OnRunningRowClicked(1);
+  window.OnAddClicked();
+  window.OnAddClicked();  // already watched
   ASSERT_EQ(window.WatchEntries().size(), 1u);
   EXPECT_EQ(window.WatchEntries()[0], FixedWidth(u"C:\\APP\\EDIT.EXE", 60) + u" HIGH      ");
   EXPECT_EQ(window.WatchSelection(), std::nullopt);  // the new entry is not selected
 
-  window.List2_Click(0);
-  window.Command9_Click();
+  window.OnWatchEntryClicked(0);
+  window.OnDeleteClicked();
   EXPECT_TRUE(window.WatchEntries().empty());
-  window.Command7_Click();  // after deleting it can be added again
+  window.OnAddClicked();  // after deleting it can be added again
   EXPECT_EQ(window.WatchEntries().size(), 1u);
 }
 
@@ -100,49 +100,49 @@ TEST_F(WindowTest, AddRefusesANameThatWouldBreakTheLine) {
     processes.running_ = {{0x20, 1, 8, c.path}};
     boxes.shown_.clear();
     PriorityWindow fresh{monitor, state, boxes};
-    fresh.Form_Load();
-    fresh.List1_Click(0);
-    fresh.Command7_Click();
+    fresh.Open();
+    fresh.OnRunningRowClicked(0);
+    fresh.OnAddClicked();
     EXPECT_EQ(fresh.WatchEntries().size(), c.added ? 1u : 0u) << c.path.size();
     ASSERT_EQ(boxes.shown_.size(), c.told ? 1u : 0u) << c.path.size();
     if (c.told) {
       EXPECT_NE(boxes.shown_[0].text.find(c.path), std::u16string::npos);
     }
     EXPECT_EQ(ParseWatchList(WatchListText(fresh.WatchEntries())), fresh.WatchEntries());
-    fresh.Form_QueryUnload();
+    fresh.OnClose();
   }
 }
 
 TEST_F(WindowTest, AddNeverReadsPastTheTable) {
-  window.Form_Load();
-  window.List1_Click(2);
+  window.Open();
+  window.OnRunningRowClicked(2);
   processes.running_.resize(1);
-  window.List2_Click(std::nullopt);
+  window.OnWatchEntryClicked(std::nullopt);
   monitor.TakeProcessSnapshot();  // an option button re-took a shorter table meanwhile
-  window.Command7_Click();
+  window.OnAddClicked();
   EXPECT_TRUE(window.WatchEntries().empty());
 }
 
 TEST_F(WindowTest, SelectingAnEntryEnablesAndSetsTheOptions) {
   files.files_[watchFile] = FixedWidth(u"C:\\HIGHLAND\\A.EXE", 60) + u" NORMAL\r\n" +
                             FixedWidth(u"C:\\B.EXE", 60) + u" \r\n";
-  window.Form_Load();
-  window.List2_Click(0);
+  window.Open();
+  window.OnWatchEntryClicked(0);
   EXPECT_TRUE(window.OptionsEnabled());
   EXPECT_EQ(window.SelectedOption(), 1);  // HIGH before NORMAL
-  window.List2_Click(1);  // no word: the options keep their state
+  window.OnWatchEntryClicked(1);  // no word: the options keep their state
   EXPECT_EQ(window.SelectedOption(), 1);
-  window.List2_Click(std::nullopt);
+  window.OnWatchEntryClicked(std::nullopt);
   EXPECT_TRUE(window.OptionsEnabled());
 }
 
 TEST_F(WindowTest, OptionAppliesAtOnceAndRewritesTheEntry) {
   processes.running_.push_back({0x13, 1, 13, u"C:\\APP\\EDIT.EXE"});  // a second instance
-  window.Form_Load();
-  window.List1_Click(1);
-  window.Command7_Click();
-  window.List2_Click(0);
-  window.Option1_Click(2);
+  window.Open();
+  window.OnRunningRowClicked(1);
+  window.OnAddClicked();
+  window.OnWatchEntryClicked(0);
+  window.OnPriorityOptionClicked(2);
   EXPECT_EQ(processes.classes_[0x11], PriorityClass::Normal);
   EXPECT_EQ(processes.classes_[0x13], PriorityClass::Normal);
   EXPECT_EQ(window.WatchEntries()[0], FixedWidth(u"C:\\APP\\EDIT.EXE", 60) + u" NORMAL");
@@ -152,36 +152,36 @@ TEST_F(WindowTest, OptionAppliesAtOnceAndRewritesTheEntry) {
 
 TEST_F(WindowTest, OptionForAProgramThatIsNotRunningChangesNothing) {
   files.files_[watchFile] = FixedWidth(u"C:\\GONE.EXE", 60) + u" HIGH\r\n";
-  window.Form_Load();
-  window.List2_Click(0);
-  window.Option1_Click(3);
+  window.Open();
+  window.OnWatchEntryClicked(0);
+  window.OnPriorityOptionClicked(3);
   EXPECT_EQ(window.WatchEntries()[0], FixedWidth(u"C:\\GONE.EXE", 60) + u" HIGH");
   EXPECT_TRUE(processes.classes_.empty());
 }
 
 TEST_F(WindowTest, OkSavesAndMakesTheListLive) {
-  window.Form_Load();
-  window.List1_Click(0);
-  window.Command7_Click();
-  EXPECT_TRUE(window.Command8_Click());
+  window.Open();
+  window.OnRunningRowClicked(0);
+  window.OnAddClicked();
+  EXPECT_TRUE(window.OnOkClicked());
   EXPECT_EQ(files.files_[watchFile], FixedWidth(u"C:\\SYS\\A.EXE", 60) + u" NORMAL    \r\n");
   EXPECT_EQ(monitor.LiveWatchList(), window.WatchEntries());
 }
 
 TEST_F(WindowTest, OkWithAnEmptyListWritesOneEmptyLine) {
-  window.Form_Load();
-  EXPECT_TRUE(window.Command8_Click());
+  window.Open();
+  EXPECT_TRUE(window.OnOkClicked());
   EXPECT_EQ(files.files_[watchFile], u"\r\n");
 }
 
 TEST_F(WindowTest, FailedSaveIsToldAndKeepsTheEdits) {
   files.files_[watchFile] = u"OLD\r\n";
-  window.Form_Load();
+  window.Open();
   monitor.LoadWatchList();
-  window.List1_Click(0);
-  window.Command7_Click();
+  window.OnRunningRowClicked(0);
+  window.OnAddClicked();
   files.refuseWrites_ = true;
-  EXPECT_FALSE(window.Command8_Click());
+  EXPECT_FALSE(window.OnOkClicked());
   ASSERT_EQ(boxes.shown_.size(), 1u);
   EXPECT_EQ(boxes.shown_[0].title, u"Tidewarden ");
   EXPECT_EQ(window.WatchEntries().size(), 2u);
@@ -192,15 +192,15 @@ TEST_F(WindowTest, FailedSaveIsToldAndKeepsTheEdits) {
 TEST_F(WindowTest, AListThatCannotBeReadIsToldAndNeverWrittenOver) {
   files.files_[watchFile] = u"OLD HIGH\r\n";
   files.unreadable_.insert(watchFile);  // locked by a backup program
-  window.Form_Load();
+  window.Open();
   ASSERT_EQ(boxes.shown_.size(), 1u);
   EXPECT_NE(boxes.shown_[0].text.find(u"Process.ini"), std::u16string::npos);
-  window.List1_Click(0);
-  window.Command7_Click();
-  EXPECT_FALSE(window.Command8_Click());
+  window.OnRunningRowClicked(0);
+  window.OnAddClicked();
+  EXPECT_FALSE(window.OnOkClicked());
   EXPECT_EQ(boxes.shown_.size(), 2u);
   files.unreadable_.clear();
-  EXPECT_FALSE(window.Command8_Click());  // what the window shows is still not the file
+  EXPECT_FALSE(window.OnOkClicked());  // what the window shows is still not the file
   EXPECT_EQ(files.files_[watchFile], u"OLD HIGH\r\n");
 }
 

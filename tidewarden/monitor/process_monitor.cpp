@@ -25,8 +25,8 @@ void ProcessMonitor::LoadMonitorSwitch() {
   const auto text = files_.ReadText(SwitchFile());
   if (!text || !MonitorSwitchOn(*text)) return;
   state_.MonitorOn = 1;
-  menu_[{Item::Settingmnu33}].checked = false;
-  menu_[{Item::Settingmnu32}].checked = true;
+  menu_[{Item::MonitorOff}].checked = false;
+  menu_[{Item::MonitorOn}].checked = true;
 }
 
 WatchListFile ProcessMonitor::LoadWatchList() {
@@ -53,17 +53,17 @@ bool ProcessMonitor::SaveWatchList(const std::vector<std::u16string>& entries) {
 
 void ProcessMonitor::SetMonitor(bool on) {
   state_.MonitorOn = on ? 1 : 0;
-  menu_[{on ? Item::Settingmnu33 : Item::Settingmnu32}].checked = false;
-  menu_[{on ? Item::Settingmnu32 : Item::Settingmnu33}].checked = true;
+  menu_[{on ? Item::MonitorOff : Item::MonitorOn}].checked = false;
+  menu_[{on ? Item::MonitorOn : Item::MonitorOff}].checked = true;
   // The switch is on or off now either way; only the next start would not know it.
   if (!files_.WriteText(SwitchFile(), on ? u"ON\r\n" : u"OFF\r\n")) {
     boxes_.ShowOk(kProgramTitle, kSwitchNotSaved, platform::MessageIcon::Warning);
   }
 }
 
-void ProcessMonitor::Settingmnu32_Click() { SetMonitor(true); }
+void ProcessMonitor::SwitchMonitoringOn() { SetMonitor(true); }
 
-void ProcessMonitor::Settingmnu33_Click() { SetMonitor(false); }
+void ProcessMonitor::SwitchMonitoringOff() { SetMonitor(false); }
 
 std::int16_t ProcessMonitor::TakeProcessSnapshot() {
   table_.clear();

@@ -35,8 +35,8 @@ class ProcessMonitor {
   void SetLiveWatchList(std::vector<std::u16string> entries) { liveList_ = std::move(entries); }
   // Writes Process.ini whole; false when it could not be written (the old file stays).
   bool SaveWatchList(const std::vector<std::u16string>& entries);
-  void Settingmnu32_Click();
-  void Settingmnu33_Click();
+  void SwitchMonitoringOn();
+  void SwitchMonitoringOff();
 
   // Replaces the process table with the running processes; their number.
   std::int16_t TakeProcessSnapshot();

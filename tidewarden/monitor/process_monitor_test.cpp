@@ -40,32 +40,32 @@ TEST_F(MonitorTest, SwitchFileTurnsMonitoringOn) {
     if (c.hidden) files.hidden_.insert(switchFile);
     subject.LoadMonitorSwitch();
     EXPECT_EQ(fresh.MonitorOn, c.on ? 1 : 0);
-    EXPECT_EQ(tree[{Item::Settingmnu32}].checked, c.on);
-    EXPECT_EQ(tree[{Item::Settingmnu33}].checked, !c.on);
+    EXPECT_EQ(tree[{Item::MonitorOn}].checked, c.on);
+    EXPECT_EQ(tree[{Item::MonitorOff}].checked, !c.on);
   }
 }
 
 TEST_F(MonitorTest, MenuCommandsSwitchMarkAndWrite) {
-  monitor.Settingmnu32_Click();
+  monitor.SwitchMonitoringOn();
   EXPECT_EQ(state.MonitorOn, 1);
-  EXPECT_TRUE(Checked(Item::Settingmnu32));
-  EXPECT_FALSE(Checked(Item::Settingmnu33));
+  EXPECT_TRUE(Checked(Item::MonitorOn));
+  EXPECT_FALSE(Checked(Item::MonitorOff));
   EXPECT_EQ(files.files_[switchFile], u"ON\r\n");
-  monitor.Settingmnu32_Click();  // again: the same line is written again
+  monitor.SwitchMonitoringOn();  // again: the same line is written again
   EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "WriteText C:\\T\\Process2.ini"), 2);
-  monitor.Settingmnu33_Click();
+  monitor.SwitchMonitoringOff();
   EXPECT_EQ(state.MonitorOn, 0);
-  EXPECT_FALSE(Checked(Item::Settingmnu32));
-  EXPECT_TRUE(Checked(Item::Settingmnu33));
+  EXPECT_FALSE(Checked(Item::MonitorOn));
+  EXPECT_TRUE(Checked(Item::MonitorOff));
   EXPECT_EQ(files.files_[switchFile], u"OFF\r\n");
   EXPECT_TRUE(boxes.shown_.empty());
 }
 
 TEST_F(MonitorTest, SwitchThatCannotBeSavedStillSwitches) {
   files.refuseWrites_ = true;
-  monitor.Settingmnu32_Click();
+  monitor.SwitchMonitoringOn();
   EXPECT_EQ(state.MonitorOn, 1);
-  EXPECT_TRUE(Checked(Item::Settingmnu32));
+  EXPECT_TRUE(Checked(Item::MonitorOn));
   ASSERT_EQ(boxes.shown_.size(), 1u);
   EXPECT_EQ(boxes.shown_[0].title, u"Tidewarden ");
 }

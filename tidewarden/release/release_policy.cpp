@@ -47,14 +47,14 @@ void ReleasePolicy::AutoRelease() {
   StartScrubwright(size);
 }
 
-void ReleasePolicy::defrag_Click() {
+void ReleasePolicy::ReleaseInUseMemory() {
   const auto available = memory_.AvailablePhysicalMB();
   const auto total = memory_.TotalPhysicalMB();
   if (!available || !total) return;
   StartScrubwright(std::int64_t{*total} - *available);
 }
 
-void ReleasePolicy::OnTimer1() {
+void ReleasePolicy::OnCheckTimer() {
   if (state_.OneShotMode == 0) {
     if (NeedsRelease().value_or(false)) AutoRelease();
     return;
@@ -74,13 +74,13 @@ void ReleasePolicy::OnTimer1() {
 }
 
 void ReleasePolicy::StartScrubwright(std::int64_t sizeMB) {
-  // Stopping and starting Timer1 around the release also restarts its interval.
-  timers_.Stop(platform::TimerId::Timer1);
+  // Stopping and starting the check timer around the release also restarts its interval.
+  timers_.Stop(platform::TimerId::Check);
   for (const std::int32_t run : SplitRelease(sizeMB)) {
     // A Scrubwright that cannot be started is not reported; the rest would fail alike.
     if (!launcher_.Start(ScrubwrightStart(state_.AppPath, run))) break;
   }
-  timers_.Start(platform::TimerId::Timer1, state_.Timer1Interval);
+  timers_.Start(platform::TimerId::Check, state_.CheckInterval);
 }
 
 }  // namespace tidewarden

@@ -33,9 +33,9 @@ class ReleasePolicy {
   std::optional<bool> NeedsRelease();
   void AutoRelease();
   // The manual release: as much as is in use.
-  void defrag_Click();
-  // The release part of Timer1's tick, in either mode.
-  void OnTimer1();
+  void ReleaseInUseMemory();
+  // The release part of the periodic check, in either mode.
+  void OnCheckTimer();
 
  private:
   void StartScrubwright(std::int64_t sizeMB);

@@ -50,7 +50,7 @@ struct ReleaseTest : ::testing::Test {
 
   void SetUp() override {
     state.AppPath = u"C:\\T\\";
-    timers.Start(platform::TimerId::Timer1, 6000);
+    timers.Start(platform::TimerId::Check, 6000);
     log.calls.clear();
   }
   std::vector<std::string> Sizes() const {
@@ -91,27 +91,27 @@ TEST_F(ReleaseTest, NeedsReleaseIsStrictlyBelowTheThreshold) {
 
 TEST_F(ReleaseTest, EachAutomaticReleaseAsksForOneMore) {
   status.SetMB(256, 60);
-  policy.OnTimer1();
-  policy.OnTimer1();
+  policy.OnCheckTimer();
+  policy.OnCheckTimer();
   EXPECT_EQ(Sizes(), (std::vector<std::string>{"61", "62"}));
   EXPECT_EQ(state.ReleaseCount, 2);
-  for (int i = 0; i < 3; ++i) policy.OnTimer1();
+  for (int i = 0; i < 3; ++i) policy.OnCheckTimer();
   status.SetMB(256, 10);
   launcher.started_.clear();
-  policy.OnTimer1();
+  policy.OnCheckTimer();
   EXPECT_EQ(Sizes(), (std::vector<std::string>{"16"}));  // free + 6 at the sixth
 }
 
 TEST_F(ReleaseTest, NoReleaseAboveTheThreshold) {
   status.SetMB(256, 70);
-  policy.OnTimer1();
+  policy.OnCheckTimer();
   EXPECT_TRUE(launcher.started_.empty());
   EXPECT_EQ(state.ReleaseCount, 0);
-  EXPECT_TRUE(log.calls.empty());  // Timer1 is left alone too
+  EXPECT_TRUE(log.calls.empty());  // the check timer is left alone too
 }
 
-TEST_F(ReleaseTest, ReleaseRestartsTimer1AroundTheStartsAtItsOwnInterval) {
-  state.Timer1Interval = 15000;  // SEEK=15000: a release must not fall back to 6000
+TEST_F(ReleaseTest, ReleaseRestartsTheCheckTimerAtItsOwnInterval) {
+  state.CheckInterval = 15000;  // SEEK=15000: a release must not fall back to 6000
   status.SetMB(24576, 1000);
   policy.AutoRelease();
   EXPECT_EQ(log.calls, (std::vector<std::string>{
@@ -136,40 +136,40 @@ TEST_F(ReleaseTest, NoReleaseAsksForMoreThanTheWholeMemory) {
     status.SetMB(256, 60);
     state.ReleaseCount = c.count;
     launcher.started_.clear();
-    policy.OnTimer1();
+    policy.OnCheckTimer();
     EXPECT_EQ(Sizes(), c.sizes) << c.count;
   }
 }
 
-TEST_F(ReleaseTest, AMissingScrubwrightLeavesTimer1Running) {
+TEST_F(ReleaseTest, AMissingScrubwrightLeavesTheCheckTimerRunning) {
   launcher.refuse_ = true;
   status.SetMB(24576, 2000);
   policy.AutoRelease();
   EXPECT_EQ(log.calls, (std::vector<std::string>{
                            "TimerStop 1", "Start \"C:\\T\\Scrubwright\\Scrubwright.exe\" 512",
                            "TimerStart 1 6000"}));
-  EXPECT_TRUE(timers.Running(platform::TimerId::Timer1));
+  EXPECT_TRUE(timers.Running(platform::TimerId::Check));
 }
 
 TEST_F(ReleaseTest, ManualReleaseFreesWhatIsInUse) {
   status.SetMB(256, 100);
   state.ReleaseCount = 3;
-  policy.defrag_Click();
+  policy.ReleaseInUseMemory();
   EXPECT_EQ(Sizes(), (std::vector<std::string>{"156"}));
   EXPECT_EQ(state.ReleaseCount, 3);
-  EXPECT_TRUE(timers.Running(platform::TimerId::Timer1));
+  EXPECT_TRUE(timers.Running(platform::TimerId::Check));
 }
 
 TEST_F(ReleaseTest, OneShotReleasesUntilTheTargetIsFree) {
   state.OneShotMode = -1;
   state.ReleaseThreshold = 300;
   status.SetMB(1024, 120);
-  policy.OnTimer1();
+  policy.OnCheckTimer();
   EXPECT_EQ(Sizes(), (std::vector<std::string>{"121"}));
   EXPECT_FALSE(lifetime.quit_);
 
   status.SetMB(1024, 300);  // exactly the target
-  policy.OnTimer1();
+  policy.OnCheckTimer();
   EXPECT_TRUE(lifetime.quit_);
   EXPECT_EQ(launcher.started_.size(), 1u);
 }
@@ -190,7 +190,7 @@ TEST_F(ReleaseTest, OneShotThatCannotReleaseEndsAtItsFirstTick) {
     state.ReleaseThreshold = c.target;
     status.SetMB(c.total, 0);
     lifetime.quit_ = false;
-    policy.OnTimer1();
+    policy.OnCheckTimer();
     EXPECT_TRUE(lifetime.quit_) << c.why;
     EXPECT_TRUE(launcher.started_.empty()) << c.why;
   }
@@ -198,14 +198,14 @@ TEST_F(ReleaseTest, OneShotThatCannotReleaseEndsAtItsFirstTick) {
 
 TEST_F(ReleaseTest, UnknownFiguresSkipTheTick) {
   status.answer_.reset();
-  policy.OnTimer1();
-  policy.defrag_Click();
+  policy.OnCheckTimer();
+  policy.ReleaseInUseMemory();
   state.OneShotMode = -1;
   state.ReleaseThreshold = 300;
-  policy.OnTimer1();
+  policy.OnCheckTimer();
   EXPECT_TRUE(launcher.started_.empty());
   EXPECT_FALSE(lifetime.quit_);
-  EXPECT_TRUE(timers.Running(platform::TimerId::Timer1));
+  EXPECT_TRUE(timers.Running(platform::TimerId::Check));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ struct ProgramState {
   std::int32_t ReleaseCount = 0;
   std::int32_t MonitorOn = 0;
   std::int32_t PriorityWindowOpen = 0;
-  std::uint32_t Timer1Interval = 6000;
+  std::uint32_t CheckInterval = 6000;
 };
 
 }  // namespace tidewarden

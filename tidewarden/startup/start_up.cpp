@@ -22,7 +22,7 @@ double ReleaseThresholdFromSetting(std::u16string_view creansize) {
   return percent ? *percent / 100.0 : 0.25;
 }
 
-std::uint32_t Timer1IntervalFromSetting(std::u16string_view seek) {
+std::uint32_t CheckIntervalFromSetting(std::u16string_view seek) {
   if (seek == u"10000") return 10000;
   if (seek == u"15000") return 15000;
   return 6000;

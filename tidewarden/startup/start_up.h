@@ -17,7 +17,7 @@ std::u16string WithTrailingBackslash(std::u16string_view folder);
 double ReleaseThresholdFromSetting(std::u16string_view creansize);
 
 // SEEK: exactly "10000" or "15000" choose that period, anything else 6000 ms.
-std::uint32_t Timer1IntervalFromSetting(std::u16string_view seek);
+std::uint32_t CheckIntervalFromSetting(std::u16string_view seek);
 
 // Twips per pixel for a screen resolution in dots per inch, rounded (15 at 96 dpi).
 std::int32_t TwipsPerPixel(int dotsPerInch);

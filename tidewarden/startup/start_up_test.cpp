@@ -35,7 +35,7 @@ TEST(ReleaseThresholdFromSetting, PercentBecomesARatio) {
   }
 }
 
-TEST(Timer1IntervalFromSetting, OnlyTwoExactValuesChangeThePeriod) {
+TEST(CheckIntervalFromSetting, OnlyTwoExactValuesChangeThePeriod) {
   const struct {
     std::u16string value;
     std::uint32_t ms;
@@ -43,7 +43,7 @@ TEST(Timer1IntervalFromSetting, OnlyTwoExactValuesChangeThePeriod) {
       {u"10000", 10000}, {u"15000", 15000}, {u"20000", 6000}, {u"10000 ", 6000},
       {u" 10000", 6000}, {u"", 6000},       {u"6000", 6000},  {u"abc", 6000},
   };
-  for (const auto& c : cases) EXPECT_EQ(Timer1IntervalFromSetting(c.value), c.ms);
+  for (const auto& c : cases) EXPECT_EQ(CheckIntervalFromSetting(c.value), c.ms);
 }
 
 TEST(TwipsPerPixel, FollowsTheScreenResolution) {

@@ -20,41 +20,41 @@ const std::u16string& VolumeStepCaption(int index) {
 }
 
 MenuTree::MenuTree() {
-  const int root = Add({Item::menu0}, u"TidewardenMenu", -1);
-  Add({Item::MenuClose1}, kClose, root);
-  Add({Item::sen3}, u"-", root);
-  Add({Item::akimemory}, u"", root);
-  Add({Item::hizuke}, u"", root);
-  Add({Item::sen6}, u"-", root);
+  const int root = Add({Item::Root}, u"TidewardenMenu", -1);
+  Add({Item::Close}, kClose, root);
+  Add({Item::CloseSeparator}, u"-", root);
+  Add({Item::MemoryLine}, u"", root);
+  Add({Item::DateLine}, u"", root);
+  Add({Item::StatusSeparator}, u"-", root);
 
-  const int volume = Add({Item::onryou}, u"音量", root);
-  Add({Item::MenuClose2}, kClose, volume);
-  Add({Item::sen7}, u"-", volume);
-  for (int i = 0; i < kVolumeSteps; ++i) Add({Item::onryou1, i}, VolumeStepCaption(i), volume);
-  Add({Item::sen5}, u"-", volume);
-  Add({Item::volcom}, u"ボリューム", volume);
+  const int volume = Add({Item::Volume}, u"音量", root);
+  Add({Item::VolumeClose}, kClose, volume);
+  Add({Item::VolumeCloseSeparator}, u"-", volume);
+  for (int i = 0; i < kVolumeSteps; ++i) Add({Item::VolumeStep, i}, VolumeStepCaption(i), volume);
+  Add({Item::VolumeStepsSeparator}, u"-", volume);
+  Add({Item::VolumeMixer}, u"ボリューム", volume);
 
-  const int resolution = Add({Item::kaizoudo}, u"解像度変更", root);
-  Add({Item::MenuClose3}, kClose, resolution);
-  Add({Item::sen8}, u"-", resolution);
-  Add({Item::FormMenu11, 0}, u"(なし)", resolution);
+  const int resolution = Add({Item::Resolution}, u"解像度変更", root);
+  Add({Item::ResolutionClose}, kClose, resolution);
+  Add({Item::ResolutionCloseSeparator}, u"-", resolution);
+  Add({Item::DisplayMode, 0}, u"(なし)", resolution);
   for (int i = 1; i < kResolutionItems; ++i) {
-    Add({Item::FormMenu11, i}, u"", resolution, /*visible=*/false);
+    Add({Item::DisplayMode, i}, u"", resolution, /*visible=*/false);
   }
 
-  Add({Item::sen4}, u"-", root);
-  Add({Item::defrag}, u"メモリーリークを治す", root);
-  Add({Item::explorerfix}, u"エクスプローラを再起動する", root);
-  Add({Item::sen2}, u"-", root);
-  Add({Item::Settingmnu}, u"設定の変更", root);
-  Add({Item::Settingmnu2}, u"ツール設定の変更", root);
-  const int monitor = Add({Item::Settingmnu3}, u"プロセス監視", root);
-  Add({Item::Settingmnu31}, u"設定の変更", monitor);
-  Add({Item::sen9}, u"-", monitor);
-  Add({Item::Settingmnu32}, u"監視する", monitor);
-  Add({Item::Settingmnu33}, u"監視しない", monitor, /*visible=*/true, /*checked=*/true);
-  Add({Item::sen1}, u"-", root);
-  Add({Item::mnuEnd}, u"終了", root);
+  Add({Item::ResolutionSeparator}, u"-", root);
+  Add({Item::ReleaseMemory}, u"メモリーリークを治す", root);
+  Add({Item::RestartExplorer}, u"エクスプローラを再起動する", root);
+  Add({Item::ToolsSeparator}, u"-", root);
+  Add({Item::Settings}, u"設定の変更", root);
+  Add({Item::ToolSettings}, u"ツール設定の変更", root);
+  const int monitor = Add({Item::Monitor}, u"プロセス監視", root);
+  Add({Item::MonitorSettings}, u"設定の変更", monitor);
+  Add({Item::MonitorSeparator}, u"-", monitor);
+  Add({Item::MonitorOn}, u"監視する", monitor);
+  Add({Item::MonitorOff}, u"監視しない", monitor, /*visible=*/true, /*checked=*/true);
+  Add({Item::ExitSeparator}, u"-", root);
+  Add({Item::Exit}, u"終了", root);
 }
 
 int MenuTree::Add(ItemKey key, std::u16string caption, int parent, bool visible,

@@ -9,15 +9,15 @@
 
 namespace tidewarden {
 
-// The items of the tray menu, named as everywhere else in the program. `onryou1` and
-// `FormMenu11` are control arrays: their items are told apart by index.
+// The items of the tray menu. `VolumeStep` and `DisplayMode` stand for a run of items each,
+// told apart by index.
 enum class Item : std::uint8_t {
-  menu0, MenuClose1, sen3, akimemory, hizuke, sen6,
-  onryou, MenuClose2, sen7, onryou1, sen5, volcom,
-  kaizoudo, MenuClose3, sen8, FormMenu11,
-  sen4, defrag, explorerfix, sen2, Settingmnu, Settingmnu2,
-  Settingmnu3, Settingmnu31, sen9, Settingmnu32, Settingmnu33,
-  sen1, mnuEnd,
+  Root, Close, CloseSeparator, MemoryLine, DateLine, StatusSeparator,
+  Volume, VolumeClose, VolumeCloseSeparator, VolumeStep, VolumeStepsSeparator, VolumeMixer,
+  Resolution, ResolutionClose, ResolutionCloseSeparator, DisplayMode,
+  ResolutionSeparator, ReleaseMemory, RestartExplorer, ToolsSeparator, Settings, ToolSettings,
+  Monitor, MonitorSettings, MonitorSeparator, MonitorOn, MonitorOff,
+  ExitSeparator, Exit,
 };
 
 struct ItemKey {
@@ -26,13 +26,13 @@ struct ItemKey {
   bool operator==(const ItemKey&) const = default;
 };
 
-inline constexpr int kVolumeSteps = 19;      // onryou1(0) to onryou1(18)
-inline constexpr int kResolutionItems = 30;  // FormMenu11(0) to FormMenu11(29)
+inline constexpr int kVolumeSteps = 19;      // VolumeStep 0 (loudest) to 18 (mute)
+inline constexpr int kResolutionItems = 30;  // DisplayMode 0 to 29
 
 struct MenuNode {
   ItemKey key;
   std::u16string caption;
-  int parent = -1;  // index into the tree, -1 for menu0
+  int parent = -1;  // index into the tree, -1 for the root
   bool visible = true;
   bool checked = false;
   bool IsSeparator() const { return caption == u"-"; }

@@ -19,12 +19,12 @@ TEST(MenuTree, WholeMenuInOrder) {
       u"メニューを閉じる", u"-", u"", u"", u"-", u"音量", u"解像度変更", u"-",
       u"メモリーリークを治す", u"エクスプローラを再起動する", u"-", u"設定の変更",
       u"ツール設定の変更", u"プロセス監視", u"-", u"終了"};
-  EXPECT_EQ(Captions(tree.EntriesUnder({Item::menu0})), expected);
+  EXPECT_EQ(Captions(tree.EntriesUnder({Item::Root})), expected);
 }
 
 TEST(MenuTree, SubmenusAndStartStates) {
   const MenuTree tree;
-  const auto volume = Captions(tree.EntriesUnder({Item::onryou}));
+  const auto volume = Captions(tree.EntriesUnder({Item::Volume}));
   ASSERT_EQ(volume.size(), 2u + 19u + 2u);
   EXPECT_EQ(volume[0], u"メニューを閉じる");
   EXPECT_EQ(volume[2], u"＋9 (最大)");
@@ -32,14 +32,14 @@ TEST(MenuTree, SubmenusAndStartStates) {
   EXPECT_EQ(volume[22], u"ボリューム");
 
   // Only "(なし)" of the resolution entries is visible at start.
-  EXPECT_EQ(Captions(tree.EntriesUnder({Item::kaizoudo})),
+  EXPECT_EQ(Captions(tree.EntriesUnder({Item::Resolution})),
             (std::vector<std::u16string>{u"メニューを閉じる", u"-", u"(なし)"}));
 
-  const auto monitor = tree.EntriesUnder({Item::Settingmnu3});
+  const auto monitor = tree.EntriesUnder({Item::Monitor});
   ASSERT_EQ(monitor.size(), 4u);
   EXPECT_FALSE(monitor[2].checked);  // 監視する
   EXPECT_TRUE(monitor[3].checked);   // 監視しない
-  EXPECT_TRUE(tree.EntriesUnder({Item::menu0})[13].submenu);
+  EXPECT_TRUE(tree.EntriesUnder({Item::Root})[13].submenu);
 }
 
 TEST(MenuTree, VolumeCaptionsUseFullWidthSigns) {
@@ -52,23 +52,23 @@ TEST(MenuTree, VolumeCaptionsUseFullWidthSigns) {
 
 TEST(MenuTree, CommandIdsLeadBackToTheirItems) {
   MenuTree tree;
-  tree[{Item::MenuClose2}].visible = true;
-  for (const auto& entry : tree.EntriesUnder({Item::onryou})) {
+  tree[{Item::VolumeClose}].visible = true;
+  for (const auto& entry : tree.EntriesUnder({Item::Volume})) {
     const auto key = tree.ItemOfCommand(entry.id);
     ASSERT_TRUE(key.has_value());
     EXPECT_EQ(tree[*key].caption, entry.separator ? u"-" : entry.caption);
   }
-  const auto steps = tree.EntriesUnder({Item::onryou});
-  EXPECT_EQ(tree.ItemOfCommand(steps[2 + 18].id), (ItemKey{Item::onryou1, 18}));
+  const auto steps = tree.EntriesUnder({Item::Volume});
+  EXPECT_EQ(tree.ItemOfCommand(steps[2 + 18].id), (ItemKey{Item::VolumeStep, 18}));
   EXPECT_EQ(tree.ItemOfCommand(0), std::nullopt);
   EXPECT_EQ(tree.ItemOfCommand(100000), std::nullopt);
 }
 
 TEST(MenuTree, HiddenItemsAreLeftOut) {
   MenuTree tree;
-  tree[{Item::MenuClose2}].visible = false;
-  tree[{Item::sen7}].visible = false;
-  EXPECT_EQ(Captions(tree.EntriesUnder({Item::onryou}))[0], u"＋9 (最大)");
+  tree[{Item::VolumeClose}].visible = false;
+  tree[{Item::VolumeCloseSeparator}].visible = false;
+  EXPECT_EQ(Captions(tree.EntriesUnder({Item::Volume}))[0], u"＋9 (最大)");
 }
 
 }  // namespace

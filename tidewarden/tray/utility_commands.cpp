@@ -6,7 +6,7 @@ bool UtilityCommands::Start(const std::u16string& path, platform::WindowStyle st
   return launcher_.Start(platform::QuotedProgramStart(path, u"", style));
 }
 
-void UtilityCommands::explorerfix_Click() {
+void UtilityCommands::RestartExplorer() {
   // Its events run while it waits: a second click then must not start a second wait.
   if (waitingForExplorer_) return;
   const std::u16string explorer = state_.WinDir + u"\\explorer.exe";
@@ -28,7 +28,7 @@ void UtilityCommands::explorerfix_Click() {
   Start(explorer, platform::WindowStyle::Minimized);
 }
 
-void UtilityCommands::volcom_Click() {
+void UtilityCommands::OpenVolumeMixer() {
   // Since Vista the mixer is SndVol.exe; the older name is looked for first.
   for (const char16_t* place : {u"\\SNDVOL32.EXE", u"\\system32\\SNDVOL32.EXE",
                                 u"\\system32\\SndVol.exe"}) {
@@ -40,11 +40,11 @@ void UtilityCommands::volcom_Click() {
   }
 }
 
-void UtilityCommands::Settingmnu_Click() {
+void UtilityCommands::OpenConfigProgram() {
   Start(state_.AppPath + u"Config.exe", platform::WindowStyle::Normal);
 }
 
-void UtilityCommands::Settingmnu2_Click() {
+void UtilityCommands::OpenToolSettings() {
   Start(state_.AppPath + u"Marrowgate.exe", platform::WindowStyle::Normal);
 }
 

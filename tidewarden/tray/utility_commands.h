@@ -20,10 +20,10 @@ class UtilityCommands {
 
   // Ends Explorer, waits (answering its own events) until its window is gone, and starts it
   // again; gives up after 30 s without starting a second one.
-  void explorerfix_Click();
-  void volcom_Click();
-  void Settingmnu_Click();
-  void Settingmnu2_Click();
+  void RestartExplorer();
+  void OpenVolumeMixer();
+  void OpenConfigProgram();
+  void OpenToolSettings();
 
  private:
   bool Start(const std::u16string& path, platform::WindowStyle style);

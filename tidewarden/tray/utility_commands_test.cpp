@@ -26,7 +26,7 @@ struct UtilityTest : ::testing::Test {
 
 TEST_F(UtilityTest, ExplorerIsStartedOnceItsWindowIsGone) {
   windows.goneAfterSearches_ = 4;
-  commands.explorerfix_Click();
+  commands.RestartExplorer();
   EXPECT_EQ(log.calls, (std::vector<std::string>{"PostQuit 4660",
                                                   "Start \"C:\\WINDOWS\\explorer.exe\""}));
   EXPECT_EQ(pump.pumps_, 3);  // its own events ran while it waited
@@ -37,7 +37,7 @@ TEST_F(UtilityTest, ExplorerIsStartedOnceItsWindowIsGone) {
 
 TEST_F(UtilityTest, ExplorerThatNeverGoesIsLeftAloneAfterThirtySeconds) {
   const std::uint64_t start = pump.now_;
-  commands.explorerfix_Click();
+  commands.RestartExplorer();
   EXPECT_EQ(log.calls, (std::vector<std::string>{"PostQuit 4660"}));
   EXPECT_GE(pump.now_ - start, 30000u);
   EXPECT_LT(pump.now_ - start, 31000u);
@@ -45,13 +45,13 @@ TEST_F(UtilityTest, ExplorerThatNeverGoesIsLeftAloneAfterThirtySeconds) {
 
   // A wait that gave up does not stand in the way of the next restart.
   windows.goneAfterSearches_ = windows.searches_ + 2;
-  commands.explorerfix_Click();
+  commands.RestartExplorer();
   EXPECT_EQ(launcher.started_.size(), 1u);
 }
 
 TEST_F(UtilityTest, NoShellWindowStartsExplorerAtOnce) {
   windows.present_ = false;
-  commands.explorerfix_Click();
+  commands.RestartExplorer();
   EXPECT_EQ(log.calls, (std::vector<std::string>{"Start \"C:\\WINDOWS\\explorer.exe\""}));
   EXPECT_EQ(pump.pumps_, 0);
 }
@@ -61,8 +61,8 @@ UtilityCommands* reentered = nullptr;
 TEST_F(UtilityTest, ASecondRestartDuringTheWaitIsIgnored) {
   windows.goneAfterSearches_ = 3;
   reentered = &commands;
-  pump.onPump_ = [] { reentered->explorerfix_Click(); };
-  commands.explorerfix_Click();
+  pump.onPump_ = [] { reentered->RestartExplorer(); };
+  commands.RestartExplorer();
   EXPECT_EQ(launcher.started_.size(), 1u);
   EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "PostQuit 4660"), 1);
 }
@@ -82,7 +82,7 @@ TEST_F(UtilityTest, MixerIsLookedForInOrder) {
     files.files_.clear();
     launcher.started_.clear();
     for (const auto& path : c.present) files.files_[path] = u"";
-    commands.volcom_Click();
+    commands.OpenVolumeMixer();
     if (c.started.empty()) {
       EXPECT_TRUE(launcher.started_.empty());
     } else {
@@ -97,15 +97,15 @@ TEST_F(UtilityTest, MixerIsLookedForInOrder) {
   files.files_[u"C:\\WINDOWS\\SNDVOL32.EXE"] = u"";
   files.hidden_.insert(u"C:\\WINDOWS\\SNDVOL32.EXE");
   files.files_[u"C:\\WINDOWS\\system32\\SNDVOL32.EXE"] = u"";
-  commands.volcom_Click();
+  commands.OpenVolumeMixer();
   EXPECT_EQ(launcher.started_.at(0).application, u"C:\\WINDOWS\\system32\\SNDVOL32.EXE");
 }
 
 TEST_F(UtilityTest, SettingsProgramsFromTheProgramFolder) {
-  commands.Settingmnu_Click();
-  commands.Settingmnu2_Click();
+  commands.OpenConfigProgram();
+  commands.OpenToolSettings();
   launcher.refuse_ = true;
-  commands.Settingmnu2_Click();  // a program that cannot be started changes nothing
+  commands.OpenToolSettings();  // a program that cannot be started changes nothing
   ASSERT_EQ(launcher.started_.size(), 2u);
   EXPECT_EQ(launcher.started_[0].commandLine,
             u"\"C:\\Program Files\\Tidewarden\\Config.exe\"");

@@ -1,4 +1,4 @@
-#include "tidewarden/main_form.h"
+#include "tidewarden/tray_program.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@ namespace {
 
 using platform::TimerId;
 
-struct MainFormTest : ::testing::Test, FakePorts {
-  MainForm form{AllPorts()};
+struct TrayProgramTest : ::testing::Test, FakePorts {
+  TrayProgram form{AllPorts()};
 
   const std::u16string app = u"C:\\Tools\\Tidewarden\\";
   const std::u16string hwndFile = app + u"hwnd.tmp";
@@ -25,8 +25,8 @@ struct MainFormTest : ::testing::Test, FakePorts {
   }
 };
 
-TEST_F(MainFormTest, NormalStartInOrder) {
-  form.Form_Load();
+TEST_F(TrayProgramTest, NormalStartInOrder) {
+  form.Start();
   EXPECT_EQ(log.calls.front(), "SetPriorityClass 64");
   const std::vector<std::string> expected = {
       "SetPriorityClass 64", "TimerStart 1 6000", "TimerStart 2 2000", "TrayAdd",
@@ -41,25 +41,25 @@ TEST_F(MainFormTest, NormalStartInOrder) {
   EXPECT_FALSE(lifetime.quit_);
 }
 
-TEST_F(MainFormTest, AWatchListThatCannotBeReadIsToldAfterTheStart) {
+TEST_F(TrayProgramTest, AWatchListThatCannotBeReadIsToldAfterTheStart) {
   files.files_[app + u"Process.ini"] = u"A HIGH\r\n";
   files.unreadable_.insert(app + u"Process.ini");
-  form.Form_Load();
+  form.Start();
   ASSERT_EQ(boxes.shown_.size(), 1u);
   EXPECT_NE(boxes.shown_[0].text.find(u"Process.ini"), std::u16string::npos);
   EXPECT_EQ(log.calls.back(), "ShowOk");  // hwnd.tmp is written first
 }
 
-TEST_F(MainFormTest, SecondNormalCopyEndsBeforeIconOrFile) {
+TEST_F(TrayProgramTest, SecondNormalCopyEndsBeforeIconOrFile) {
   lifetime.otherCopyRunning_ = true;
   files.files_[hwndFile] = u"untouched";
-  form.Form_Load();
+  form.Start();
   EXPECT_TRUE(lifetime.quit_);
   EXPECT_FALSE(Logged("TrayAdd"));
   EXPECT_EQ(files.files_[hwndFile], u"untouched");
 }
 
-TEST_F(MainFormTest, AnArgumentGivesOneShotMode) {
+TEST_F(TrayProgramTest, AnArgumentGivesOneShotMode) {
   const struct {
     std::u16string arguments;
     double target;
@@ -71,168 +71,168 @@ TEST_F(MainFormTest, AnArgumentGivesOneShotMode) {
     platform::fake::FakeAppLifetime life{callLog};
     life.otherCopyRunning_ = true;  // one-shot copies run beside a normal one
     session.arguments_ = c.arguments;
-    MainForm oneShot{Ports{clock, folder, memory, meter, launcher, icon, timers, session, life,
+    TrayProgram oneShot{Ports{clock, folder, memory, meter, launcher, icon, timers, session, life,
                            process, popups, boxes, waveOut, master, display, processes, windowHost, shellWindows, pump}};
-    oneShot.Form_Load();
+    oneShot.Start();
     EXPECT_EQ(oneShot.State().OneShotMode, -1);
     EXPECT_DOUBLE_EQ(oneShot.State().ReleaseThreshold, c.target);
     EXPECT_FALSE(icon.shown_);
     EXPECT_TRUE(folder.files_.empty());  // no hwnd.tmp
     EXPECT_FALSE(life.quit_);
-    oneShot.Timer2_Timer();  // no icon to refresh
+    oneShot.OnTooltipTimer();  // no icon to refresh
     EXPECT_FALSE(icon.shown_);
   }
 }
 
-TEST_F(MainFormTest, SettingsChooseThresholdAndPeriod) {
+TEST_F(TrayProgramTest, SettingsChooseThresholdAndPeriod) {
   files.files_[app + u"Tidewarden.ini"] = u"CREANSIZE=30\r\nSEEK=15000\r\n";
-  form.Form_Load();
+  form.Start();
   EXPECT_DOUBLE_EQ(form.State().ReleaseThreshold, 0.30);
-  EXPECT_EQ(timers.Interval(TimerId::Timer1), 15000u);
-  EXPECT_EQ(timers.Interval(TimerId::Timer2), 2000u);
+  EXPECT_EQ(timers.Interval(TimerId::Check), 15000u);
+  EXPECT_EQ(timers.Interval(TimerId::Tooltip), 2000u);
 }
 
-TEST_F(MainFormTest, ProgramFolderAtADriveRoot) {
+TEST_F(TrayProgramTest, ProgramFolderAtADriveRoot) {
   session.programFolder_ = u"D:\\";
-  form.Form_Load();
+  form.Start();
   EXPECT_EQ(form.State().AppPath, u"D:\\");
   EXPECT_TRUE(files.files_.count(u"D:\\hwnd.tmp"));
 }
 
-TEST_F(MainFormTest, ResourcesPieceOnlyWithTheMeterLibrary) {
-  form.Form_Load();
+TEST_F(TrayProgramTest, ResourcesPieceOnlyWithTheMeterLibrary) {
+  form.Start();
   EXPECT_EQ(form.State().ResourcesAvailable, 0);
   EXPECT_TRUE(meter.calls_.empty());
   EXPECT_EQ(tray.tooltip_.find(u"リソース"), std::u16string::npos);
 
   platform::fake::FakeTrayIcon icon{log};
   files.files_[rsrc] = u"";
-  MainForm withMeter{Ports{clock, files, memory, meter, launcher, icon, timers, session,
+  TrayProgram withMeter{Ports{clock, files, memory, meter, launcher, icon, timers, session,
                            lifetime, process, popups, boxes, waveOut, master, display, processes, windowHost, shellWindows, pump}};
-  withMeter.Form_Load();
+  withMeter.Start();
   EXPECT_EQ(withMeter.State().ResourcesAvailable, 1);
   EXPECT_EQ(icon.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫  リソース ≪72%≫");
   EXPECT_EQ(meter.calls_.back(), rsrc);  // always by its full path
 }
 
-TEST_F(MainFormTest, HiddenMeterLibraryCountsAsMissing) {
+TEST_F(TrayProgramTest, HiddenMeterLibraryCountsAsMissing) {
   files.files_[rsrc] = u"";
   files.hidden_.insert(rsrc);
-  form.Form_Load();
+  form.Start();
   EXPECT_EQ(form.State().ResourcesAvailable, 0);
 }
 
-TEST_F(MainFormTest, Timer2RefreshesTheTooltipAndSurvivesFailures) {
-  form.Form_Load();
+TEST_F(TrayProgramTest, TooltipTimerRefreshesTheTooltipAndSurvivesFailures) {
+  form.Start();
   memory.SetMB(256, 90);
   clock.now_.minute = 6;
-  form.Timer2_Timer();
+  form.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:06≫  空きメモリー ≪90MB≫");
 
   memory.answer_.reset();  // the figure cannot be had: the old text stays
-  form.Timer2_Timer();
+  form.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:06≫  空きメモリー ≪90MB≫");
 
   memory.SetMB(256, 80);
-  form.Timer2_Timer();
+  form.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:06≫  空きメモリー ≪80MB≫");
 }
 
-TEST_F(MainFormTest, AMeterThatDoesNotAnswerLeavesOutOnlyItsPiece) {
+TEST_F(TrayProgramTest, AMeterThatDoesNotAnswerLeavesOutOnlyItsPiece) {
   files.files_[rsrc] = u"";
-  form.Form_Load();
+  form.Start();
   meter.answer_.reset();  // there, but it cannot be loaded
   memory.SetMB(256, 50);
-  form.Timer2_Timer();
+  form.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪50MB≫");
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(517);
   EXPECT_EQ(popups.shown_.back()[2].caption, u"≪     空きメモリー 50MB     ≫");
 }
 
-TEST_F(MainFormTest, IconIsAddedOnceTheTaskbarIsUp) {
+TEST_F(TrayProgramTest, IconIsAddedOnceTheTaskbarIsUp) {
   tray.refuseAdd_ = true;
-  form.Form_Load();
+  form.Start();
   EXPECT_FALSE(tray.shown_);
-  form.Timer2_Timer();
+  form.OnTooltipTimer();
   EXPECT_FALSE(tray.shown_);
   tray.refuseAdd_ = false;
-  form.Timer2_Timer();
+  form.OnTooltipTimer();
   EXPECT_TRUE(tray.shown_);
   EXPECT_NE(tray.tooltip_.find(u"空きメモリー"), std::u16string::npos);
 }
 
-TEST_F(MainFormTest, AnAddThatTimesOutStillGetsItsTooltipAndItsRemoval) {
+TEST_F(TrayProgramTest, AnAddThatTimesOutStillGetsItsTooltipAndItsRemoval) {
   tray.addTimesOut_ = true;  // the icon is there although the add said no
-  form.Form_Load();
+  form.Start();
   memory.SetMB(256, 90);
   log.calls.clear();
-  form.Timer2_Timer();
+  form.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪90MB≫");
   EXPECT_FALSE(Logged("TrayAdd"));  // no add again and again
-  form.mnuEnd_Click();
+  form.OnExitChosen();
   EXPECT_FALSE(tray.shown_);
 
   // Even when nothing could confirm the icon, the exit takes away any that is there.
   platform::fake::FakeTrayIcon slow{log};
   slow.addTimesOut_ = true;
   slow.modifyTimesOut_ = true;
-  MainForm atSignIn{Ports{clock, files, memory, meter, launcher, slow, timers, session, lifetime,
+  TrayProgram atSignIn{Ports{clock, files, memory, meter, launcher, slow, timers, session, lifetime,
                           process, popups, boxes, waveOut, master, display, processes,
                           windowHost, shellWindows, pump}};
-  atSignIn.Form_Load();
-  atSignIn.mnuEnd_Click();
+  atSignIn.Start();
+  atSignIn.OnExitChosen();
   EXPECT_FALSE(slow.shown_);
 }
 
-TEST_F(MainFormTest, IconComesBackWhenTheTaskbarIsRecreated) {
-  form.Form_Load();
+TEST_F(TrayProgramTest, IconComesBackWhenTheTaskbarIsRecreated) {
+  form.Start();
   tray.shown_ = false;  // Explorer restarted: the shell forgot the icon
   form.OnTaskbarCreated();
   EXPECT_TRUE(tray.shown_);
   form.OnTaskbarCreated();  // a second notice with the icon still there changes nothing
   EXPECT_TRUE(tray.shown_);
-  form.Timer2_Timer();
+  form.OnTooltipTimer();
   EXPECT_TRUE(Logged("TraySetTooltip"));
 }
 
-TEST_F(MainFormTest, OneShotIgnoresTaskbarCreated) {
+TEST_F(TrayProgramTest, OneShotIgnoresTaskbarCreated) {
   session.arguments_ = u"300";
-  form.Form_Load();
+  form.Start();
   form.OnTaskbarCreated();
   EXPECT_FALSE(tray.shown_);
 }
 
-TEST_F(MainFormTest, OnlyButtonReleasesOpenMenus) {
-  form.Form_Load();
-  for (float message : {512.0F, 513.0F, 515.0F, 516.0F, 518.0F, 519.0F, 520.0F, 521.0F, 0.0F}) {
-    form.Picture1_MouseMove(message);
+TEST_F(TrayProgramTest, OnlyButtonReleasesOpenMenus) {
+  form.Start();
+  for (unsigned message : {512u, 513u, 515u, 516u, 518u, 519u, 520u, 521u, 0u}) {
+    form.OnTrayMessage(message);
   }
   EXPECT_TRUE(popups.shown_.empty());
-  form.Picture1_MouseMove(514.0F);
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(514);
+  form.OnTrayMessage(517);
   ASSERT_EQ(popups.aligns_.size(), 2u);
   EXPECT_EQ(popups.aligns_[0], platform::PopupAlign::LeftAtPointer);
   EXPECT_EQ(popups.aligns_[1], platform::PopupAlign::CenterOnPointer);
 }
 
-TEST_F(MainFormTest, LeftClickShowsASubmenuWithItsCloseItem) {
-  form.Form_Load();
-  form.Picture1_MouseMove(514.0F);
+TEST_F(TrayProgramTest, LeftClickShowsASubmenuWithItsCloseItem) {
+  form.Start();
+  form.OnTrayMessage(514);
   ASSERT_EQ(popups.shown_.size(), 1u);
   EXPECT_EQ(popups.shown_[0][0].caption, u"メニューを閉じる");
   EXPECT_TRUE(popups.shown_[0][1].separator);
   EXPECT_EQ(popups.shown_[0][2].caption, u"＋9 (最大)");  // no CLICK setting: volume
 
   files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=NORMAL\r\nCLICK=SCREENSIZE\r\n";
-  form.Picture1_MouseMove(514.0F);
+  form.OnTrayMessage(514);
   EXPECT_EQ(popups.shown_[1].back().caption, u"(なし)");
   EXPECT_EQ(popups.shown_[1][0].caption, u"メニューを閉じる");
 }
 
-TEST_F(MainFormTest, RightClickHidesTheSubmenusCloseItems) {
-  form.Form_Load();
-  form.Picture1_MouseMove(514.0F);
-  form.Picture1_MouseMove(517.0F);
+TEST_F(TrayProgramTest, RightClickHidesTheSubmenusCloseItems) {
+  form.Start();
+  form.OnTrayMessage(514);
+  form.OnTrayMessage(517);
   const auto& whole = popups.shown_.back();
   EXPECT_EQ(whole[0].caption, u"メニューを閉じる");
   const auto volume = std::find_if(whole.begin(), whole.end(),
@@ -240,29 +240,29 @@ TEST_F(MainFormTest, RightClickHidesTheSubmenusCloseItems) {
   ASSERT_NE(volume, whole.end());
   EXPECT_EQ(volume->children[0].caption, u"＋9 (最大)");
   // and a left click after it shows them again
-  form.Picture1_MouseMove(514.0F);
+  form.OnTrayMessage(514);
   EXPECT_EQ(popups.shown_.back()[0].caption, u"メニューを閉じる");
 }
 
-TEST_F(MainFormTest, RefreshFillsTheStatusLines) {
+TEST_F(TrayProgramTest, RefreshFillsTheStatusLines) {
   memory.SetMB(1024, 512);
-  form.Form_Load();
-  form.Picture1_MouseMove(517.0F);
+  form.Start();
+  form.OnTrayMessage(517);
   const auto& whole = popups.shown_.back();
   EXPECT_EQ(whole[2].caption, u"≪    空きメモリー 512MB    ≫");
   EXPECT_EQ(whole[3].caption, u"≪12月6日 日曜日 4時05分≫");
 
   memory.answer_.reset();  // the memory line keeps its text, the date moves on
   clock.now_.minute = 7;
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(517);
   EXPECT_EQ(popups.shown_.back()[2].caption, u"≪    空きメモリー 512MB    ≫");
   EXPECT_EQ(popups.shown_.back()[3].caption, u"≪12月6日 日曜日 4時07分≫");
 }
 
-TEST_F(MainFormTest, ExitEntryRemovesTheIconAndEnds) {
-  form.Form_Load();
+TEST_F(TrayProgramTest, ExitEntryRemovesTheIconAndEnds) {
+  form.Start();
   popups.choose_ = u"終了";
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(517);
   EXPECT_FALSE(tray.shown_);
   EXPECT_TRUE(lifetime.quit_);
   const auto remove = std::find(log.calls.begin(), log.calls.end(), "TrayRemove");
@@ -270,37 +270,37 @@ TEST_F(MainFormTest, ExitEntryRemovesTheIconAndEnds) {
   EXPECT_LT(remove, quit);
 }
 
-TEST_F(MainFormTest, ManualReleaseFromTheMenu) {
+TEST_F(TrayProgramTest, ManualReleaseFromTheMenu) {
   memory.SetMB(256, 100);
-  form.Form_Load();
+  form.Start();
   popups.choose_ = u"メモリーリークを治す";
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(517);
   ASSERT_EQ(launcher.started_.size(), 1u);
   EXPECT_EQ(launcher.started_[0].commandLine,
             u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 156");
 }
 
-TEST_F(MainFormTest, ClosingTheMenuWithoutAChoiceDoesNothing) {
-  form.Form_Load();
+TEST_F(TrayProgramTest, ClosingTheMenuWithoutAChoiceDoesNothing) {
+  form.Start();
   log.calls.clear();
   for (const char16_t* choice : {u"メニューを閉じる", u"≪12月6日 日曜日 4時05分≫"}) {
     popups.choose_ = choice;
-    form.Picture1_MouseMove(517.0F);
+    form.OnTrayMessage(517);
   }
   popups.choose_.reset();
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(517);
   EXPECT_TRUE(log.calls.empty());
   EXPECT_FALSE(lifetime.quit_);
 }
 
-TEST_F(MainFormTest, Timer1ReleasesInNormalMode) {
+TEST_F(TrayProgramTest, CheckTimerReleasesInNormalMode) {
   memory.SetMB(256, 60);
-  form.Form_Load();
-  form.Timer1_Timer();
+  form.Start();
+  form.OnCheckTimer();
   ASSERT_EQ(launcher.started_.size(), 1u);
   EXPECT_EQ(launcher.started_[0].commandLine,
             u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 61");
-  EXPECT_TRUE(timers.Running(TimerId::Timer1));
+  EXPECT_TRUE(timers.Running(TimerId::Check));
 }
 
 }  // namespace
@@ -322,7 +322,7 @@ int CheckedVolumeStep(const std::vector<platform::MenuEntry>& whole) {
   return -1;
 }
 
-TEST_F(MainFormTest, RefreshMarksThePresentVolumeStep) {
+TEST_F(TrayProgramTest, RefreshMarksThePresentVolumeStep) {
   const struct {
     std::optional<std::uint32_t> volume;
     const char16_t* range;
@@ -335,37 +335,37 @@ TEST_F(MainFormTest, RefreshMarksThePresentVolumeStep) {
       {0xFFFF0000u, u"MAX", 18},   // only the left channel counts: silence
       {std::nullopt, u"", 18},     // the read fails: reads as silence
   };
-  form.Form_Load();
+  form.Start();
   for (const auto& c : cases) {
     waveOut.devices_ = {{0x0004, c.volume}};
     files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=" + std::u16string(c.range) +
                                             u"\r\nCLICK=VOLUME\r\n";
-    form.Picture1_MouseMove(517.0F);
+    form.OnTrayMessage(517);
     EXPECT_EQ(CheckedVolumeStep(popups.shown_.back()), c.checked);
   }
   waveOut.devices_.clear();  // no device at all: mute is checked
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(517);
   EXPECT_EQ(CheckedVolumeStep(popups.shown_.back()), 18);
 }
 
-TEST_F(MainFormTest, ChoosingAVolumeStepSetsBothChannels) {
+TEST_F(TrayProgramTest, ChoosingAVolumeStepSetsBothChannels) {
   waveOut.devices_ = {{0x0004, 0u}};
   files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n";
-  form.Form_Load();
+  form.Start();
   popups.choose_ = u"±0 (中音量)";
-  form.Picture1_MouseMove(514.0F);
+  form.OnTrayMessage(514);
   EXPECT_EQ(waveOut.devices_[0].volume, 0xBFFCBFFCu);
   popups.choose_ = u"－9 (ミュート)";
-  form.Picture1_MouseMove(514.0F);
+  form.OnTrayMessage(514);
   EXPECT_EQ(waveOut.devices_[0].volume, 0u);
 }
 
-TEST_F(MainFormTest, ResolutionSubmenuIsRebuiltAndUsed) {
+TEST_F(TrayProgramTest, ResolutionSubmenuIsRebuiltAndUsed) {
   display.modes_ = {{800, 600, 32}, {1024, 768, 32}};
   display.current_ = {800, 600, 32};
   files.files_[app + u"Marrowgate.ini"] = u"CLICK=SCREENSIZE\r\n";
-  form.Form_Load();
-  form.Picture1_MouseMove(514.0F);
+  form.Start();
+  form.OnTrayMessage(514);
   const auto& shown = popups.shown_.back();
   ASSERT_EQ(shown.size(), 4u);
   EXPECT_EQ(shown[2].caption, u"800x600 32Bit");
@@ -373,28 +373,28 @@ TEST_F(MainFormTest, ResolutionSubmenuIsRebuiltAndUsed) {
   EXPECT_EQ(shown[3].caption, u"1024x768 32Bit");
 
   popups.choose_ = u"1024x768 32Bit";
-  form.Picture1_MouseMove(514.0F);
+  form.OnTrayMessage(514);
   EXPECT_EQ(display.current_.width, 1024);
   popups.choose_.reset();
-  form.Picture1_MouseMove(514.0F);
+  form.OnTrayMessage(514);
   EXPECT_FALSE(popups.shown_.back()[2].checked);
   EXPECT_TRUE(popups.shown_.back()[3].checked);
 
   // The modes are tested once, and again only when the system says the display changed.
   const int tests = display.tests_;
   display.testAnswers_[{800, 600, 32}] = -2;
-  form.Picture1_MouseMove(514.0F);
+  form.OnTrayMessage(514);
   EXPECT_EQ(display.tests_, tests);
   EXPECT_EQ(popups.shown_.back().size(), 4u);
   form.OnDisplayChanged();
-  form.Picture1_MouseMove(514.0F);
+  form.OnTrayMessage(514);
   EXPECT_EQ(display.tests_, tests + 2);
   EXPECT_EQ(popups.shown_.back()[2].caption, u"1024x768 32Bit");
 }
 
 // Scaling changes the screen's dots per inch and so the twips per pixel, not its pixels: the
 // mark is on the mode in use at every scaling, and choosing that entry switches nothing.
-TEST_F(MainFormTest, TheModeInUseIsCheckedAtEveryScaling) {
+TEST_F(TrayProgramTest, TheModeInUseIsCheckedAtEveryScaling) {
   for (const int dpi : {96, 120, 144, 168, 192, 216}) {
     SCOPED_TRACE(dpi);
     FakePorts machine;
@@ -404,10 +404,10 @@ TEST_F(MainFormTest, TheModeInUseIsCheckedAtEveryScaling) {
     machine.display.modes_ = {{1920, 1080, 32}, {3600, 2025, 32}, {3840, 2160, 32}};
     machine.display.current_ = {3840, 2160, 32};
     machine.files.files_[app + u"Marrowgate.ini"] = u"CLICK=SCREENSIZE\r\n";
-    MainForm scaled{machine.AllPorts()};
-    scaled.Form_Load();
+    TrayProgram scaled{machine.AllPorts()};
+    scaled.Start();
     machine.popups.choose_ = u"3840x2160 32Bit";
-    scaled.Picture1_MouseMove(514.0F);
+    scaled.OnTrayMessage(514);
     std::vector<std::u16string> checked;
     for (const auto& entry : machine.popups.shown_.back()) {
       if (entry.checked) checked.push_back(entry.caption);
@@ -423,33 +423,33 @@ TEST_F(MainFormTest, TheModeInUseIsCheckedAtEveryScaling) {
 namespace tidewarden {
 namespace {
 
-TEST_F(MainFormTest, MonitorStartsFromItsFilesAndRunsOnTimer1) {
+TEST_F(TrayProgramTest, MonitorStartsFromItsFilesAndRunsOnTheCheckTimer) {
   files.files_[app + u"Process2.ini"] = u"ON\r\n";
   files.files_[app + u"Process.ini"] =
       u"C:\\APP\\A.EXE" + std::u16string(48, u' ') + u" HIGH\r\n";
   processes.running_ = {{7, 1, 8, u"C:\\APP\\A.EXE"}};
-  form.Form_Load();
+  form.Start();
   EXPECT_EQ(form.State().MonitorOn, 1);
-  form.Timer1_Timer();
+  form.OnCheckTimer();
   EXPECT_EQ(processes.classes_[7], platform::PriorityClass::High);
 
   processes.classes_.clear();
   form.MutableState().PriorityWindowOpen = 1;  // no pass while the window is open
-  form.Timer1_Timer();
+  form.OnCheckTimer();
   EXPECT_TRUE(processes.classes_.empty());
 }
 
-TEST_F(MainFormTest, OneShotModeNeverMonitors) {
+TEST_F(TrayProgramTest, OneShotModeNeverMonitors) {
   files.files_[app + u"Process2.ini"] = u"ON\r\n";
   session.arguments_ = u"300";
-  form.Form_Load();
+  form.Start();
   EXPECT_EQ(form.State().MonitorOn, 0);
-  form.Timer1_Timer();
+  form.OnCheckTimer();
   EXPECT_EQ(processes.snapshots_, 0);
 }
 
-TEST_F(MainFormTest, MenuEntriesThatStartPrograms) {
-  form.Form_Load();
+TEST_F(TrayProgramTest, MenuEntriesThatStartPrograms) {
+  form.Start();
   const struct {
     const char16_t* choice;
     std::u16string started;
@@ -462,29 +462,29 @@ TEST_F(MainFormTest, MenuEntriesThatStartPrograms) {
   for (const auto& c : cases) {
     launcher.started_.clear();
     popups.choose_ = c.choice;
-    form.Picture1_MouseMove(517.0F);
+    form.OnTrayMessage(517);
     ASSERT_EQ(launcher.started_.size(), 1u);
     EXPECT_EQ(launcher.started_[0].application, c.started);
   }
   files.files_[u"C:\\WINDOWS\\system32\\SNDVOL32.EXE"] = u"";
   launcher.started_.clear();
   popups.choose_ = u"音量/ボリューム";
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(517);
   ASSERT_EQ(launcher.started_.size(), 1u);
 }
 
-TEST_F(MainFormTest, MonitorMenuCommands) {
-  form.Form_Load();
+TEST_F(TrayProgramTest, MonitorMenuCommands) {
+  form.Start();
   popups.choose_ = u"監視する";
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(517);
   EXPECT_EQ(form.State().MonitorOn, 1);
   EXPECT_EQ(files.files_[app + u"Process2.ini"], u"ON\r\n");
   popups.choose_ = u"監視しない";
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(517);
   EXPECT_EQ(form.State().MonitorOn, 0);
   popups.choose_ = u"プロセス監視/設定の変更";
-  form.Picture1_MouseMove(517.0F);
-  form.Picture1_MouseMove(517.0F);
+  form.OnTrayMessage(517);
+  form.OnTrayMessage(517);
   EXPECT_EQ(windowHost.shown, 2);  // the host shows the one window again
 }
 

@@ -57,22 +57,22 @@ struct Ports {
 };
 
 // The hidden main window: every action of the tray program starts from one of its events.
-class MainForm {
+class TrayProgram {
  public:
-  explicit MainForm(const Ports& ports);
+  explicit TrayProgram(const Ports& ports);
 
-  void Form_Load();
-  void Form_Unload();
-  void Timer1_Timer();
-  void Timer2_Timer();
-  // A tray icon message; `x` carries the mouse message number.
-  void Picture1_MouseMove(float x);
+  void Start();
+  void Exit();
+  void OnCheckTimer();
+  void OnTooltipTimer();
+  // A message from the tray icon: the mouse message number (a button going up opens a menu).
+  void OnTrayMessage(unsigned mouseMessage);
   // The taskbar was (re)created, for instance after Explorer restarted: the icon is gone.
   void OnTaskbarCreated();
   // The display's size, depth or devices changed: the display modes must be looked at anew.
   void OnDisplayChanged();
-  void mnuEnd_Click();
-  void onryou1_Click(int index);
+  void OnExitChosen();
+  void OnVolumeStepChosen(int index);
 
   const ProgramState& State() const { return state_; }
   const MenuTree& Menu() const { return menu_; }

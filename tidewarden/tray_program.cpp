@@ -1,4 +1,4 @@
-#include "tidewarden/main_form.h"
+#include "tidewarden/tray_program.h"
 
 #include "common/number_text.h"
 #include "tidewarden/startup/start_up.h"
@@ -8,12 +8,12 @@
 namespace tidewarden {
 
 namespace {
-constexpr std::uint32_t kTimer2Interval = 2000;
-constexpr float kLeftButtonUp = 514.0F;
-constexpr float kRightButtonUp = 517.0F;
+constexpr std::uint32_t kTooltipIntervalMs = 2000;
+constexpr unsigned kLeftButtonUp = 514;   // WM_LBUTTONUP
+constexpr unsigned kRightButtonUp = 517;  // WM_RBUTTONUP
 }  // namespace
 
-MainForm::MainForm(const Ports& ports)
+TrayProgram::TrayProgram(const Ports& ports)
     : ports_(ports),
       settings_(ports.files, state_.AppPath),
       memory_(ports.memory),
@@ -23,16 +23,16 @@ MainForm::MainForm(const Ports& ports)
       monitor_(state_, ports.files, ports.processes, ports.boxes, menu_),
       utilities_(state_, ports.files, ports.launcher, ports.shellWindows, ports.pump) {}
 
-void MainForm::Form_Load() {
+void TrayProgram::Start() {
   ports_.process.SetPriorityClass(platform::PriorityClass::Idle);
   state_.AppPath = WithTrailingBackslash(ports_.session.ProgramFolder());
   state_.WinDir = TrimAtNul(ports_.session.WindowsDirectory());
   if (ports_.files.Exists(state_.WinDir + u"\\system\\rsrc32.dll")) state_.ResourcesAvailable = 1;
 
   state_.ReleaseThreshold = ReleaseThresholdFromSetting(settings_.GetMainSetting(u"CREANSIZE"));
-  state_.Timer1Interval = Timer1IntervalFromSetting(settings_.GetMainSetting(u"SEEK"));
-  ports_.timers.Start(platform::TimerId::Timer1, state_.Timer1Interval);
-  ports_.timers.Start(platform::TimerId::Timer2, kTimer2Interval);
+  state_.CheckInterval = CheckIntervalFromSetting(settings_.GetMainSetting(u"SEEK"));
+  ports_.timers.Start(platform::TimerId::Check, state_.CheckInterval);
+  ports_.timers.Start(platform::TimerId::Tooltip, kTooltipIntervalMs);
   state_.ScreenTwipsX = TwipsPerPixel(ports_.session.DpiX());
   state_.ScreenTwipsY = TwipsPerPixel(ports_.session.DpiY());
 
@@ -54,19 +54,19 @@ void MainForm::Form_Load() {
   if (watchList == WatchListFile::Unreadable) monitor_.ReportUnreadableWatchList();
 }
 
-void MainForm::Form_Unload() {
+void TrayProgram::Exit() {
   RemoveTrayIcon();
   ports_.lifetime.Quit();
 }
 
-void MainForm::mnuEnd_Click() { Form_Unload(); }
+void TrayProgram::OnExitChosen() { Exit(); }
 
-void MainForm::Timer1_Timer() {
+void TrayProgram::OnCheckTimer() {
   if (state_.MonitorOn == 1 && state_.PriorityWindowOpen == 0) monitor_.EnforcePriorities();
-  release_.OnTimer1();
+  release_.OnCheckTimer();
 }
 
-void MainForm::Timer2_Timer() {
+void TrayProgram::OnTooltipTimer() {
   if (!iconWanted_) return;  // one-shot mode has no icon to refresh
   if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
   if (!iconShown_) {
@@ -77,147 +77,147 @@ void MainForm::Timer2_Timer() {
   ports_.tray.SetTooltip(tooltip_);
 }
 
-void MainForm::OnTaskbarCreated() {
+void TrayProgram::OnTaskbarCreated() {
   if (!iconWanted_) return;
   if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
   ShowIcon();
 }
 
-void MainForm::ShowIcon() {
+void TrayProgram::ShowIcon() {
   // A taskbar slow to answer (at sign-in) can report a failed add although it took the icon,
   // and an icon that is still there refuses a second add: either way a modify finds it.
   iconShown_ = ports_.tray.Add(tooltip_) || ports_.tray.SetTooltip(tooltip_);
 }
 
-void MainForm::OnDisplayChanged() { displayModes_.OnDisplayChanged(); }
+void TrayProgram::OnDisplayChanged() { displayModes_.OnDisplayChanged(); }
 
-void MainForm::Picture1_MouseMove(float x) {
-  if (x == kLeftButtonUp) {
+void TrayProgram::OnTrayMessage(unsigned mouseMessage) {
+  if (mouseMessage == kLeftButtonUp) {
     SetCloseItemsVisible(true);
     ShowClickMenu();
-  } else if (x == kRightButtonUp) {
+  } else if (mouseMessage == kRightButtonUp) {
     SetCloseItemsVisible(false);
     ShowTrayMenu(0);
   }
 }
 
-void MainForm::AddTrayIcon() {
+void TrayProgram::AddTrayIcon() {
   iconWanted_ = true;
   if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
   ShowIcon();
 }
 
-void MainForm::RemoveTrayIcon() {
+void TrayProgram::RemoveTrayIcon() {
   // Even an add that seemed to fail may have left an icon: never leave a dead one behind.
   if (iconWanted_) ports_.tray.Remove();
   iconShown_ = false;
   iconWanted_ = false;
 }
 
-std::optional<std::int32_t> MainForm::FreeResources() {
+std::optional<std::int32_t> TrayProgram::FreeResources() {
   if (state_.ResourcesAvailable != 1) return std::nullopt;
   // A meter that is there but cannot be loaded or does not answer (a 32-bit library seen by
   // the 64-bit build) leaves the figures without their resources piece, not blank.
   return ports_.resourceMeter.FreeSystemResources(state_.WinDir + u"\\system\\rsrc32.dll");
 }
 
-std::optional<std::u16string> MainForm::BuildStatusText() {
+std::optional<std::u16string> TrayProgram::BuildStatusText() {
   const platform::LocalTime now = ports_.clock.Now();
   const auto available = memory_.AvailablePhysicalMB();
   if (!available) return std::nullopt;
   return tidewarden::BuildStatusText(now, *available, FreeResources());
 }
 
-void MainForm::RefreshPopupMenu() {
+void TrayProgram::RefreshPopupMenu() {
   // Each step stands alone: what cannot be had leaves its items as they were.
   RefreshVolumeMarks();
   const std::u16string dateLine = DateLine(ports_.clock.Now());
   if (const auto available = memory_.AvailablePhysicalMB()) {
-    menu_[{Item::akimemory}].caption =
+    menu_[{Item::MemoryLine}].caption =
         CenteredMemoryCaption(dateLine, MemoryLine(*available, FreeResources()));
   }
-  menu_[{Item::hizuke}].caption = dateLine;
+  menu_[{Item::DateLine}].caption = dateLine;
   displayModes_.BuildResolutionMenu();
 }
 
-void MainForm::RefreshVolumeMarks() {
-  for (int step = 0; step < kVolumeSteps; ++step) menu_[{Item::onryou1, step}].checked = false;
+void TrayProgram::RefreshVolumeMarks() {
+  for (int step = 0; step < kVolumeSteps; ++step) menu_[{Item::VolumeStep, step}].checked = false;
   const std::int32_t level = LevelOfWaveVolume(volume_.GetWaveVolume());
   const int step = level < -32760
                        ? kVolumeSteps - 1
                        : VolumeStepOfLevel(level, RangeOfSetting(
                                                       settings_.GetMarrowgateSetting(u"VOLUME")));
-  if (step >= 0 && step < kVolumeSteps) menu_[{Item::onryou1, step}].checked = true;
+  if (step >= 0 && step < kVolumeSteps) menu_[{Item::VolumeStep, step}].checked = true;
 }
 
-void MainForm::onryou1_Click(int index) {
+void TrayProgram::OnVolumeStepChosen(int index) {
   const VolumeRange range = RangeOfSetting(settings_.GetMarrowgateSetting(u"VOLUME"));
   volume_.SetWaveVolume(WaveVolumeOfStep(index, range));
 }
 
-void MainForm::ShowTrayMenu(int position) {
-  (void)position;  // the menu bar holds one menu, menu0
+void TrayProgram::ShowTrayMenu(int position) {
+  (void)position;  // the menu bar holds one menu, the root
   RefreshPopupMenu();
-  RunCommand(ports_.popups.Track(menu_.EntriesUnder({Item::menu0}),
+  RunCommand(ports_.popups.Track(menu_.EntriesUnder({Item::Root}),
                                  platform::PopupAlign::CenterOnPointer));
 }
 
-void MainForm::ShowClickMenu() {
+void TrayProgram::ShowClickMenu() {
   RefreshPopupMenu();
   const Item submenu =
-      settings_.GetMarrowgateSetting(u"CLICK") == u"SCREENSIZE" ? Item::kaizoudo : Item::onryou;
+      settings_.GetMarrowgateSetting(u"CLICK") == u"SCREENSIZE" ? Item::Resolution : Item::Volume;
   RunCommand(ports_.popups.Track(menu_.EntriesUnder({submenu}),
                                  platform::PopupAlign::LeftAtPointer));
 }
 
-void MainForm::RunCommand(std::optional<int> commandId) {
+void TrayProgram::RunCommand(std::optional<int> commandId) {
   if (!commandId) return;
   const auto key = menu_.ItemOfCommand(*commandId);
   if (!key) return;
   switch (key->item) {
-    case Item::onryou1:
-      onryou1_Click(key->index);
+    case Item::VolumeStep:
+      OnVolumeStepChosen(key->index);
       break;
-    case Item::FormMenu11:
-      displayModes_.FormMenu11_Click(key->index);
+    case Item::DisplayMode:
+      displayModes_.OnDisplayModeChosen(key->index);
       break;
-    case Item::defrag:
-      release_.defrag_Click();
+    case Item::ReleaseMemory:
+      release_.ReleaseInUseMemory();
       break;
-    case Item::explorerfix:
-      utilities_.explorerfix_Click();
+    case Item::RestartExplorer:
+      utilities_.RestartExplorer();
       break;
-    case Item::volcom:
-      utilities_.volcom_Click();
+    case Item::VolumeMixer:
+      utilities_.OpenVolumeMixer();
       break;
-    case Item::Settingmnu:
-      utilities_.Settingmnu_Click();
+    case Item::Settings:
+      utilities_.OpenConfigProgram();
       break;
-    case Item::Settingmnu2:
-      utilities_.Settingmnu2_Click();
+    case Item::ToolSettings:
+      utilities_.OpenToolSettings();
       break;
-    case Item::Settingmnu31:
+    case Item::MonitorSettings:
       ports_.priorityWindows.ShowPriorityWindow();
       break;
-    case Item::Settingmnu32:
-      monitor_.Settingmnu32_Click();
+    case Item::MonitorOn:
+      monitor_.SwitchMonitoringOn();
       break;
-    case Item::Settingmnu33:
-      monitor_.Settingmnu33_Click();
+    case Item::MonitorOff:
+      monitor_.SwitchMonitoringOff();
       break;
-    case Item::mnuEnd:
-      mnuEnd_Click();
+    case Item::Exit:
+      OnExitChosen();
       break;
     default:
       break;  // the close items and the status lines only close the menu
   }
 }
 
-void MainForm::SetCloseItemsVisible(bool visible) {
-  menu_[{Item::MenuClose2}].visible = visible;
-  menu_[{Item::MenuClose3}].visible = visible;
-  menu_[{Item::sen7}].visible = visible;
-  menu_[{Item::sen8}].visible = visible;
+void TrayProgram::SetCloseItemsVisible(bool visible) {
+  menu_[{Item::VolumeClose}].visible = visible;
+  menu_[{Item::ResolutionClose}].visible = visible;
+  menu_[{Item::VolumeCloseSeparator}].visible = visible;
+  menu_[{Item::ResolutionCloseSeparator}].visible = visible;
 }
 
 }  // namespace tidewarden
