@@ -91,10 +91,8 @@ class TimedPopups : public platform::fake::FakePopupMenus {
 struct ClickMachine : tidewarden::FakePorts {
   SlowDisplay slowDisplay{std::chrono::milliseconds(20)};
   TimedPopups timedPopups;
-  tidewarden::TrayProgram form{tidewarden::Ports{
-      clock, files, memory, meter, launcher, tray, timers, session, lifetime, process,
-      timedPopups, boxes, waveOut, master, slowDisplay, processes, windowHost, shellWindows,
-      pump}};
+  tidewarden::TrayRig rig{*this, slowDisplay, timedPopups};
+  tidewarden::TrayProgram& program = rig.program;
 
   ClickMachine() {
     const int sizes[][2] = {{800, 600},   {1024, 768},  {1152, 864},  {1280, 720},
@@ -106,13 +104,13 @@ struct ClickMachine : tidewarden::FakePorts {
       }
     }
     slowDisplay.current_ = {1920, 1080, 32};
-    form.Start();
+    program.Start();
   }
 
   // A right click on the tray icon; the seconds until the menu is shown.
   double RightClick() {
     const auto clicked = std::chrono::steady_clock::now();
-    form.OnTrayMessage(517);
+    program.OnTrayMessage(517);
     return std::chrono::duration<double>(timedPopups.shownAt_ - clicked).count();
   }
 

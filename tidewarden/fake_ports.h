@@ -45,12 +45,35 @@ struct FakePorts {
   } windowHost;
   platform::fake::FakeShellWindows shellWindows{log};
   platform::fake::FakeEventPump pump;
+};
 
-  Ports AllPorts() {
-    return Ports{clock, files,   memory,  meter,  launcher,  tray,       timers,
-                 session, lifetime, process, popups, boxes, waveOut, master,
-                 display, processes, windowHost, shellWindows, pump};
-  }
+// The tray program and its parts, wired on fake ports as main_win32.cpp wires them on the real
+// ones. A display and popups of the caller's own can stand in for the fakes.
+struct TrayRig {
+  explicit TrayRig(FakePorts& p) : TrayRig(p, p.display, p.popups) {}
+  TrayRig(FakePorts& p, platform::Display& display, platform::PopupMenus& popups)
+      : settings(p.files, state.AppPath),
+        memoryFigures(p.memory),
+        release(state, memoryFigures, p.launcher, p.timers, p.lifetime),
+        volume(p.waveOut, p.master),
+        displayModes(display, p.boxes, menu),
+        monitor(state, p.files, p.processes, p.boxes, menu),
+        utilities(state, p.files, p.launcher, p.shellWindows, p.pump),
+        program({state, menu, settings, memoryFigures, release, volume, displayModes, monitor,
+                 utilities, p.windowHost},
+                {p.clock, p.files, p.meter, p.tray, p.timers, p.session, p.lifetime, p.process,
+                 popups}) {}
+
+  ProgramState state;
+  MenuTree menu;
+  SettingsFiles settings;
+  MemoryFigures memoryFigures;
+  ReleasePolicy release;
+  VolumeDevice volume;
+  DisplayModes displayModes;
+  ProcessMonitor monitor;
+  UtilityCommands utilities;
+  TrayProgram program;
 };
 
 }  // namespace tidewarden

@@ -19,7 +19,8 @@ namespace {
 using platform::TimerId;
 
 struct Machine : FakePorts {
-  TrayProgram form{AllPorts()};
+  TrayRig rig{*this};
+  TrayProgram& program = rig.program;
 
   const std::u16string app = u"C:\\Tools\\Tidewarden\\";
   const std::u16string watchFile = app + u"Process.ini";
@@ -36,7 +37,7 @@ struct Machine : FakePorts {
     processes.running_ = {{7, 1, 8, u"C:\\APP\\A.EXE"}, {8, 1, 8, u"C:\\APP\\B.EXE"}};
     waveOut.devices_ = {{0x0004, 0x80008000u}};
     display.modes_ = {{800, 600, 32}, {1024, 768, 32}};
-    form.Start();
+    program.Start();
   }
 };
 
@@ -115,11 +116,11 @@ TEST(FaultInjection, TimerTicksGoOn) {
     Machine m;
     const std::u16string before = m.tray.tooltip_;
     fault.inject(m);
-    m.form.MutableState().ReleaseCount = 100000;  // after a long spell of low memory
+    m.rig.state.ReleaseCount = 100000;  // after a long spell of low memory
     // A release asks for something, and never for more than the whole memory (1024 MB).
     const auto releaseOnCheck = [&m] {
       m.launcher.started_.clear();
-      m.form.OnCheckTimer();
+      m.program.OnCheckTimer();
       long long asked = 0;
       for (const auto& start : m.launcher.started_) {
         const std::u16string size = start.commandLine.substr(start.commandLine.rfind(u' ') + 1);
@@ -129,7 +130,7 @@ TEST(FaultInjection, TimerTicksGoOn) {
       return asked;
     };
     const long long first = releaseOnCheck();
-    m.form.OnTooltipTimer();
+    m.program.OnTooltipTimer();
     releaseOnCheck();
     EXPECT_TRUE(m.timers.Running(TimerId::Check));
     EXPECT_TRUE(m.timers.Running(TimerId::Tooltip));
@@ -151,8 +152,8 @@ TEST(FaultInjection, PopupOpensWhateverFails) {
     SCOPED_TRACE(fault.name);
     Machine m;
     fault.inject(m);
-    m.form.OnTrayMessage(517);
-    m.form.OnTrayMessage(514);
+    m.program.OnTrayMessage(517);
+    m.program.OnTrayMessage(514);
     ASSERT_EQ(m.popups.shown_.size(), 2u);
     EXPECT_EQ(m.popups.shown_[0].front().caption, u"メニューを閉じる");
     EXPECT_EQ(m.popups.shown_[0].back().caption, u"終了");
@@ -172,7 +173,7 @@ TEST(FaultInjection, MenuCommandsGoOn) {
       m.shellWindows.present_ = false;
       fault.inject(m);
       m.popups.choose_ = choice;
-      m.form.OnTrayMessage(517);
+      m.program.OnTrayMessage(517);
       EXPECT_TRUE(m.timers.Running(TimerId::Check));
       EXPECT_FALSE(m.lifetime.quit_);
       const auto& switchFile = m.files.files_[m.app + u"Process2.ini"];
@@ -185,7 +186,7 @@ TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
   for (const Fault& fault : Faults()) {
     SCOPED_TRACE(fault.name);
     Machine m;
-    PriorityWindow window{m.form.Monitor(), m.form.MutableState(), m.boxes};
+    PriorityWindow window{m.rig.monitor, m.rig.state, m.boxes};
     window.Open();
     fault.inject(m);
     window.OnRefreshTimer();
@@ -200,7 +201,7 @@ TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
       window.OnWatchEntryClicked(window.WatchEntries().size() - 1);
       window.OnDeleteClicked();  // delete the last one again
     }
-    EXPECT_EQ(window.RunningRows().size(), m.form.Monitor().ProcessTable().size());
+    EXPECT_EQ(window.RunningRows().size(), m.rig.monitor.ProcessTable().size());
     if (window.RunningSelection()) {
       EXPECT_LT(*window.RunningSelection(), window.RunningRows().size());
     }
@@ -209,13 +210,13 @@ TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
     if (saved) {
       EXPECT_EQ(file, WatchListText(window.WatchEntries()));
       EXPECT_EQ(ParseWatchList(file), window.WatchEntries());  // it reads back as saved
-      EXPECT_EQ(m.form.Monitor().LiveWatchList(), window.WatchEntries());
+      EXPECT_EQ(m.rig.monitor.LiveWatchList(), window.WatchEntries());
     } else {
       EXPECT_EQ(file, m.watchText);  // the old list stays whole
       EXPECT_FALSE(m.boxes.shown_.empty());
     }
     window.OnClose();
-    EXPECT_EQ(m.form.State().PriorityWindowOpen, 0);
+    EXPECT_EQ(m.rig.state.PriorityWindowOpen, 0);
   }
 }
 
@@ -245,9 +246,9 @@ ToolBehaviour WithToolFile(const std::optional<std::u16string>& text) {
   const std::u16string path = m.app + u"Marrowgate.ini";
   m.files.files_.erase(path);
   if (text) m.files.files_[path] = *text;
-  m.form.OnTrayMessage(517);
+  m.program.OnTrayMessage(517);
   m.popups.choose_ = u"±0 (中音量)";
-  m.form.OnTrayMessage(514);
+  m.program.OnTrayMessage(514);
   return {Seen(m.popups.shown_.at(0)), Seen(m.popups.shown_.at(1)), m.waveOut.devices_[0].volume};
 }
 

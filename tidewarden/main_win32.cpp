@@ -28,29 +28,34 @@ constexpr UINT kTrayCallback = WM_APP + 1;
 constexpr wchar_t kWindowClass[] = L"TidewardenMain";
 constexpr wchar_t kInstanceName[] = L"Local\\Tidewarden.TrayProgram";
 
-tidewarden::TrayProgram* form = nullptr;
-UINT taskbarCreated = 0;
+// What the main window's procedure reaches through the window.
+struct MainWindowTarget {
+  tidewarden::TrayProgram& program;
+  UINT taskbarCreated;
+};
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (form != nullptr) {
+  auto* target = reinterpret_cast<MainWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (target != nullptr) {
+    tidewarden::TrayProgram& program = target->program;
     switch (message) {
       case kTrayCallback:
-        form->OnTrayMessage(LOWORD(lParam));
+        program.OnTrayMessage(LOWORD(lParam));
         return 0;
       case WM_DISPLAYCHANGE:
-        form->OnDisplayChanged();
+        program.OnDisplayChanged();
         return 0;
       case WM_TIMER:
-        if (wParam == static_cast<WPARAM>(platform::TimerId::Check)) form->OnCheckTimer();
-        if (wParam == static_cast<WPARAM>(platform::TimerId::Tooltip)) form->OnTooltipTimer();
+        if (wParam == static_cast<WPARAM>(platform::TimerId::Check)) program.OnCheckTimer();
+        if (wParam == static_cast<WPARAM>(platform::TimerId::Tooltip)) program.OnTooltipTimer();
         return 0;
       case WM_CLOSE:
       case WM_ENDSESSION:
-        if (message == WM_CLOSE || wParam != 0) form->Exit();
+        if (message == WM_CLOSE || wParam != 0) program.Exit();
         return 0;
       default:
-        if (message == taskbarCreated && taskbarCreated != 0) {
-          form->OnTaskbarCreated();
+        if (message == target->taskbarCreated && target->taskbarCreated != 0) {
+          program.OnTaskbarCreated();
           return 0;
         }
     }
@@ -84,7 +89,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                              GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   HWND window = CreateMainWindow(instance, icon);
   if (window == nullptr) return 1;
-  taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 
   platform::win32::ClockWin32 clock;
   platform::win32::FilesWin32 files;
@@ -104,7 +108,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   platform::win32::ProcessesWin32 processes;
   platform::win32::ShellWindowsWin32 shellWindows;
   platform::win32::EventPumpWin32 pump;
-  // The window needs the form's monitor, and the form needs the window: wired in two steps.
+  // The priority window is built after the parts it works on, and the menu opens it.
   struct WindowHostRelay : tidewarden::PriorityWindowHost {
     tidewarden::PriorityWindowWin32* window = nullptr;
     void ShowPriorityWindow() override {
@@ -112,15 +116,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
   } windowHost;
 
-  tidewarden::TrayProgram mainForm(tidewarden::Ports{clock, files, memory, resourceMeter, launcher,
-                                                  tray, timers, session, lifetime, process,
-                                                  popups, boxes, waveOut, masterVolume, display,
-                                                  processes, windowHost, shellWindows, pump});
-  tidewarden::PriorityWindowWin32 priorityWindow(instance, mainForm.Monitor(),
-                                                 mainForm.MutableState(), boxes);
+  tidewarden::ProgramState state;
+  tidewarden::MenuTree menu;
+  tidewarden::SettingsFiles settings(files, state.AppPath);
+  tidewarden::MemoryFigures memoryFigures(memory);
+  tidewarden::ReleasePolicy release(state, memoryFigures, launcher, timers, lifetime);
+  tidewarden::VolumeDevice volume(waveOut, masterVolume);
+  tidewarden::DisplayModes displayModes(display, boxes, menu);
+  tidewarden::ProcessMonitor monitor(state, files, processes, boxes, menu);
+  tidewarden::UtilityCommands utilities(state, files, launcher, shellWindows, pump);
+  tidewarden::TrayProgram program(
+      {state, menu, settings, memoryFigures, release, volume, displayModes, monitor, utilities,
+       windowHost},
+      {clock, files, resourceMeter, tray, timers, session, lifetime, process, popups});
+  tidewarden::PriorityWindowWin32 priorityWindow(instance, monitor, state, boxes);
   windowHost.window = &priorityWindow;
-  form = &mainForm;
-  mainForm.Start();
+  MainWindowTarget target{program, RegisterWindowMessageW(L"TaskbarCreated")};
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&target));
+  program.Start();
 
   MSG message{};
   while (!lifetime.QuitRequested() && GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -128,7 +141,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  form = nullptr;
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   DestroyWindow(window);
   if (SUCCEEDED(com)) CoUninitialize();
   return 0;

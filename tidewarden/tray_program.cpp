@@ -13,57 +13,47 @@ constexpr unsigned kLeftButtonUp = 514;   // WM_LBUTTONUP
 constexpr unsigned kRightButtonUp = 517;  // WM_RBUTTONUP
 }  // namespace
 
-TrayProgram::TrayProgram(const Ports& ports)
-    : ports_(ports),
-      settings_(ports.files, state_.AppPath),
-      memory_(ports.memory),
-      release_(state_, memory_, ports.launcher, ports.timers, ports.lifetime),
-      volume_(ports.waveOut, ports.masterVolume),
-      displayModes_(ports.display, ports.boxes, menu_),
-      monitor_(state_, ports.files, ports.processes, ports.boxes, menu_),
-      utilities_(state_, ports.files, ports.launcher, ports.shellWindows, ports.pump) {}
-
 void TrayProgram::Start() {
-  ports_.process.SetPriorityClass(platform::PriorityClass::Idle);
-  state_.AppPath = WithTrailingBackslash(ports_.session.ProgramFolder());
-  state_.WinDir = TrimAtNul(ports_.session.WindowsDirectory());
-  if (ports_.files.Exists(state_.WinDir + u"\\system\\rsrc32.dll")) state_.ResourcesAvailable = 1;
+  system_.process.SetPriorityClass(platform::PriorityClass::Idle);
+  parts_.state.AppPath = WithTrailingBackslash(system_.session.ProgramFolder());
+  parts_.state.WinDir = TrimAtNul(system_.session.WindowsDirectory());
+  if (system_.files.Exists(parts_.state.WinDir + u"\\system\\rsrc32.dll")) parts_.state.ResourcesAvailable = 1;
 
-  state_.ReleaseThreshold = ReleaseThresholdFromSetting(settings_.GetMainSetting(u"CREANSIZE"));
-  state_.CheckInterval = CheckIntervalFromSetting(settings_.GetMainSetting(u"SEEK"));
-  ports_.timers.Start(platform::TimerId::Check, state_.CheckInterval);
-  ports_.timers.Start(platform::TimerId::Tooltip, kTooltipIntervalMs);
-  state_.ScreenTwipsX = TwipsPerPixel(ports_.session.DpiX());
-  state_.ScreenTwipsY = TwipsPerPixel(ports_.session.DpiY());
+  parts_.state.ReleaseThreshold = ReleaseThresholdFromSetting(parts_.settings.GetMainSetting(u"CREANSIZE"));
+  parts_.state.CheckInterval = CheckIntervalFromSetting(parts_.settings.GetMainSetting(u"SEEK"));
+  system_.timers.Start(platform::TimerId::Check, parts_.state.CheckInterval);
+  system_.timers.Start(platform::TimerId::Tooltip, kTooltipIntervalMs);
+  parts_.state.ScreenTwipsX = TwipsPerPixel(system_.session.DpiX());
+  parts_.state.ScreenTwipsY = TwipsPerPixel(system_.session.DpiY());
 
-  const std::u16string arguments = ports_.session.Arguments();
+  const std::u16string arguments = system_.session.Arguments();
   if (!arguments.empty()) {
-    state_.OneShotMode = -1;
-    state_.ReleaseThreshold = common::ReadLeadingNumber(arguments);
+    parts_.state.OneShotMode = -1;
+    parts_.state.ReleaseThreshold = common::ReadLeadingNumber(arguments);
     return;
   }
-  if (!ports_.lifetime.ClaimSingleInstance()) {
-    ports_.lifetime.Quit();
+  if (!system_.lifetime.ClaimSingleInstance()) {
+    system_.lifetime.Quit();
     return;
   }
   AddTrayIcon();
-  monitor_.LoadMonitorSwitch();
-  const WatchListFile watchList = monitor_.LoadWatchList();
-  ports_.files.WriteText(state_.AppPath + u"hwnd.tmp",
-                         HwndFileText(ports_.lifetime.MainWindowHandle()));
-  if (watchList == WatchListFile::Unreadable) monitor_.ReportUnreadableWatchList();
+  parts_.monitor.LoadMonitorSwitch();
+  const WatchListFile watchList = parts_.monitor.LoadWatchList();
+  system_.files.WriteText(parts_.state.AppPath + u"hwnd.tmp",
+                         HwndFileText(system_.lifetime.MainWindowHandle()));
+  if (watchList == WatchListFile::Unreadable) parts_.monitor.ReportUnreadableWatchList();
 }
 
 void TrayProgram::Exit() {
   RemoveTrayIcon();
-  ports_.lifetime.Quit();
+  system_.lifetime.Quit();
 }
 
 void TrayProgram::OnExitChosen() { Exit(); }
 
 void TrayProgram::OnCheckTimer() {
-  if (state_.MonitorOn == 1 && state_.PriorityWindowOpen == 0) monitor_.EnforcePriorities();
-  release_.OnCheckTimer();
+  if (parts_.state.MonitorOn == 1 && parts_.state.PriorityWindowOpen == 0) parts_.monitor.EnforcePriorities();
+  parts_.release.OnCheckTimer();
 }
 
 void TrayProgram::OnTooltipTimer() {
@@ -74,7 +64,7 @@ void TrayProgram::OnTooltipTimer() {
     ShowIcon();
     return;
   }
-  ports_.tray.SetTooltip(tooltip_);
+  system_.tray.SetTooltip(tooltip_);
 }
 
 void TrayProgram::OnTaskbarCreated() {
@@ -86,10 +76,10 @@ void TrayProgram::OnTaskbarCreated() {
 void TrayProgram::ShowIcon() {
   // A taskbar slow to answer (at sign-in) can report a failed add although it took the icon,
   // and an icon that is still there refuses a second add: either way a modify finds it.
-  iconShown_ = ports_.tray.Add(tooltip_) || ports_.tray.SetTooltip(tooltip_);
+  iconShown_ = system_.tray.Add(tooltip_) || system_.tray.SetTooltip(tooltip_);
 }
 
-void TrayProgram::OnDisplayChanged() { displayModes_.OnDisplayChanged(); }
+void TrayProgram::OnDisplayChanged() { parts_.displayModes.OnDisplayChanged(); }
 
 void TrayProgram::OnTrayMessage(unsigned mouseMessage) {
   if (mouseMessage == kLeftButtonUp) {
@@ -97,7 +87,7 @@ void TrayProgram::OnTrayMessage(unsigned mouseMessage) {
     ShowClickMenu();
   } else if (mouseMessage == kRightButtonUp) {
     SetCloseItemsVisible(false);
-    ShowTrayMenu(0);
+    ShowTrayMenu();
   }
 }
 
@@ -109,21 +99,21 @@ void TrayProgram::AddTrayIcon() {
 
 void TrayProgram::RemoveTrayIcon() {
   // Even an add that seemed to fail may have left an icon: never leave a dead one behind.
-  if (iconWanted_) ports_.tray.Remove();
+  if (iconWanted_) system_.tray.Remove();
   iconShown_ = false;
   iconWanted_ = false;
 }
 
 std::optional<std::int32_t> TrayProgram::FreeResources() {
-  if (state_.ResourcesAvailable != 1) return std::nullopt;
+  if (parts_.state.ResourcesAvailable != 1) return std::nullopt;
   // A meter that is there but cannot be loaded or does not answer (a 32-bit library seen by
   // the 64-bit build) leaves the figures without their resources piece, not blank.
-  return ports_.resourceMeter.FreeSystemResources(state_.WinDir + u"\\system\\rsrc32.dll");
+  return system_.resourceMeter.FreeSystemResources(parts_.state.WinDir + u"\\system\\rsrc32.dll");
 }
 
 std::optional<std::u16string> TrayProgram::BuildStatusText() {
-  const platform::LocalTime now = ports_.clock.Now();
-  const auto available = memory_.AvailablePhysicalMB();
+  const platform::LocalTime now = system_.clock.Now();
+  const auto available = parts_.memory.AvailablePhysicalMB();
   if (!available) return std::nullopt;
   return tidewarden::BuildStatusText(now, *available, FreeResources());
 }
@@ -131,79 +121,78 @@ std::optional<std::u16string> TrayProgram::BuildStatusText() {
 void TrayProgram::RefreshPopupMenu() {
   // Each step stands alone: what cannot be had leaves its items as they were.
   RefreshVolumeMarks();
-  const std::u16string dateLine = DateLine(ports_.clock.Now());
-  if (const auto available = memory_.AvailablePhysicalMB()) {
-    menu_[{Item::MemoryLine}].caption =
+  const std::u16string dateLine = DateLine(system_.clock.Now());
+  if (const auto available = parts_.memory.AvailablePhysicalMB()) {
+    parts_.menu[{Item::MemoryLine}].caption =
         CenteredMemoryCaption(dateLine, MemoryLine(*available, FreeResources()));
   }
-  menu_[{Item::DateLine}].caption = dateLine;
-  displayModes_.BuildResolutionMenu();
+  parts_.menu[{Item::DateLine}].caption = dateLine;
+  parts_.displayModes.BuildResolutionMenu();
 }
 
 void TrayProgram::RefreshVolumeMarks() {
-  for (int step = 0; step < kVolumeSteps; ++step) menu_[{Item::VolumeStep, step}].checked = false;
-  const std::int32_t level = LevelOfWaveVolume(volume_.GetWaveVolume());
+  for (int step = 0; step < kVolumeSteps; ++step) parts_.menu[{Item::VolumeStep, step}].checked = false;
+  const std::int32_t level = LevelOfWaveVolume(parts_.volume.GetWaveVolume());
   const int step = level < -32760
                        ? kVolumeSteps - 1
                        : VolumeStepOfLevel(level, RangeOfSetting(
-                                                      settings_.GetMarrowgateSetting(u"VOLUME")));
-  if (step >= 0 && step < kVolumeSteps) menu_[{Item::VolumeStep, step}].checked = true;
+                                                      parts_.settings.GetMarrowgateSetting(u"VOLUME")));
+  if (step >= 0 && step < kVolumeSteps) parts_.menu[{Item::VolumeStep, step}].checked = true;
 }
 
 void TrayProgram::OnVolumeStepChosen(int index) {
-  const VolumeRange range = RangeOfSetting(settings_.GetMarrowgateSetting(u"VOLUME"));
-  volume_.SetWaveVolume(WaveVolumeOfStep(index, range));
+  const VolumeRange range = RangeOfSetting(parts_.settings.GetMarrowgateSetting(u"VOLUME"));
+  parts_.volume.SetWaveVolume(WaveVolumeOfStep(index, range));
 }
 
-void TrayProgram::ShowTrayMenu(int position) {
-  (void)position;  // the menu bar holds one menu, the root
+void TrayProgram::ShowTrayMenu() {
   RefreshPopupMenu();
-  RunCommand(ports_.popups.Track(menu_.EntriesUnder({Item::Root}),
+  RunCommand(system_.popups.Track(parts_.menu.EntriesUnder({Item::Root}),
                                  platform::PopupAlign::CenterOnPointer));
 }
 
 void TrayProgram::ShowClickMenu() {
   RefreshPopupMenu();
   const Item submenu =
-      settings_.GetMarrowgateSetting(u"CLICK") == u"SCREENSIZE" ? Item::Resolution : Item::Volume;
-  RunCommand(ports_.popups.Track(menu_.EntriesUnder({submenu}),
+      parts_.settings.GetMarrowgateSetting(u"CLICK") == u"SCREENSIZE" ? Item::Resolution : Item::Volume;
+  RunCommand(system_.popups.Track(parts_.menu.EntriesUnder({submenu}),
                                  platform::PopupAlign::LeftAtPointer));
 }
 
 void TrayProgram::RunCommand(std::optional<int> commandId) {
   if (!commandId) return;
-  const auto key = menu_.ItemOfCommand(*commandId);
+  const auto key = parts_.menu.ItemOfCommand(*commandId);
   if (!key) return;
   switch (key->item) {
     case Item::VolumeStep:
       OnVolumeStepChosen(key->index);
       break;
     case Item::DisplayMode:
-      displayModes_.OnDisplayModeChosen(key->index);
+      parts_.displayModes.OnDisplayModeChosen(key->index);
       break;
     case Item::ReleaseMemory:
-      release_.ReleaseInUseMemory();
+      parts_.release.ReleaseInUseMemory();
       break;
     case Item::RestartExplorer:
-      utilities_.RestartExplorer();
+      parts_.utilities.RestartExplorer();
       break;
     case Item::VolumeMixer:
-      utilities_.OpenVolumeMixer();
+      parts_.utilities.OpenVolumeMixer();
       break;
     case Item::Settings:
-      utilities_.OpenConfigProgram();
+      parts_.utilities.OpenConfigProgram();
       break;
     case Item::ToolSettings:
-      utilities_.OpenToolSettings();
+      parts_.utilities.OpenToolSettings();
       break;
     case Item::MonitorSettings:
-      ports_.priorityWindows.ShowPriorityWindow();
+      parts_.priorityWindows.ShowPriorityWindow();
       break;
     case Item::MonitorOn:
-      monitor_.SwitchMonitoringOn();
+      parts_.monitor.SwitchMonitoringOn();
       break;
     case Item::MonitorOff:
-      monitor_.SwitchMonitoringOff();
+      parts_.monitor.SwitchMonitoringOff();
       break;
     case Item::Exit:
       OnExitChosen();
@@ -214,10 +203,10 @@ void TrayProgram::RunCommand(std::optional<int> commandId) {
 }
 
 void TrayProgram::SetCloseItemsVisible(bool visible) {
-  menu_[{Item::VolumeClose}].visible = visible;
-  menu_[{Item::ResolutionClose}].visible = visible;
-  menu_[{Item::VolumeCloseSeparator}].visible = visible;
-  menu_[{Item::ResolutionCloseSeparator}].visible = visible;
+  parts_.menu[{Item::VolumeClose}].visible = visible;
+  parts_.menu[{Item::ResolutionClose}].visible = visible;
+  parts_.menu[{Item::VolumeCloseSeparator}].visible = visible;
+  parts_.menu[{Item::ResolutionCloseSeparator}].visible = visible;
 }
 
 }  // namespace tidewarden

@@ -6,20 +6,13 @@
 
 #include "platform/app_lifetime.h"
 #include "platform/clock.h"
-#include "platform/display.h"
 #include "platform/files.h"
-#include "platform/memory_status.h"
-#include "platform/message_boxes.h"
 #include "platform/own_process.h"
 #include "platform/popup_menu.h"
-#include "platform/process_launcher.h"
-#include "platform/processes.h"
 #include "platform/resource_meter.h"
-#include "platform/shell_windows.h"
 #include "platform/session.h"
 #include "platform/timers.h"
 #include "platform/tray_icon.h"
-#include "platform/wave_out.h"
 #include "tidewarden/display/display_modes.h"
 #include "tidewarden/monitor/priority_window.h"
 #include "tidewarden/monitor/process_monitor.h"
@@ -33,33 +26,38 @@
 
 namespace tidewarden {
 
-// Everything the tray program needs from the system, wired once in main_win32.cpp.
-struct Ports {
+// The parts the tray program's events are handed to, each built with only the system
+// services it uses (main_win32.cpp wires them).
+struct TrayParts {
+  ProgramState& state;
+  MenuTree& menu;
+  SettingsFiles& settings;
+  MemoryFigures& memory;
+  ReleasePolicy& release;
+  VolumeDevice& volume;
+  DisplayModes& displayModes;
+  ProcessMonitor& monitor;
+  UtilityCommands& utilities;
+  PriorityWindowHost& priorityWindows;
+};
+
+// What the tray program itself asks of the system.
+struct TrayServices {
   platform::Clock& clock;
   platform::Files& files;
-  platform::MemoryStatus& memory;
   platform::ResourceMeter& resourceMeter;
-  platform::ProcessLauncher& launcher;
   platform::TrayIcon& tray;
   platform::Timers& timers;
   platform::Session& session;
   platform::AppLifetime& lifetime;
   platform::OwnProcess& process;
   platform::PopupMenus& popups;
-  platform::MessageBoxes& boxes;
-  platform::WaveOut& waveOut;
-  platform::MasterVolume& masterVolume;
-  platform::Display& display;
-  platform::Processes& processes;
-  PriorityWindowHost& priorityWindows;
-  platform::ShellWindows& shellWindows;
-  platform::EventPump& pump;
 };
 
 // The hidden main window: every action of the tray program starts from one of its events.
 class TrayProgram {
  public:
-  explicit TrayProgram(const Ports& ports);
+  TrayProgram(const TrayParts& parts, const TrayServices& system) : parts_(parts), system_(system) {}
 
   void Start();
   void Exit();
@@ -74,11 +72,6 @@ class TrayProgram {
   void OnExitChosen();
   void OnVolumeStepChosen(int index);
 
-  const ProgramState& State() const { return state_; }
-  const MenuTree& Menu() const { return menu_; }
-  ProcessMonitor& Monitor() { return monitor_; }
-  ProgramState& MutableState() { return state_; }
-
  private:
   void AddTrayIcon();
   void ShowIcon();
@@ -88,21 +81,13 @@ class TrayProgram {
   std::optional<std::int32_t> FreeResources();
   void RefreshPopupMenu();
   void RefreshVolumeMarks();
-  void ShowTrayMenu(int position);
+  void ShowTrayMenu();
   void ShowClickMenu();
   void RunCommand(std::optional<int> commandId);
   void SetCloseItemsVisible(bool visible);
 
-  Ports ports_;
-  ProgramState state_;
-  MenuTree menu_;
-  SettingsFiles settings_;
-  MemoryFigures memory_;
-  ReleasePolicy release_;
-  VolumeDevice volume_;
-  DisplayModes displayModes_;
-  ProcessMonitor monitor_;
-  UtilityCommands utilities_;
+  TrayParts parts_;
+  TrayServices system_;
   bool iconWanted_ = false;
   bool iconShown_ = false;
   std::u16string tooltip_;

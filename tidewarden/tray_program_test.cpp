@@ -14,7 +14,9 @@ namespace {
 using platform::TimerId;
 
 struct TrayProgramTest : ::testing::Test, FakePorts {
-  TrayProgram form{AllPorts()};
+  TrayRig rig{*this};
+  TrayProgram& program = rig.program;
+  const ProgramState& state = rig.state;
 
   const std::u16string app = u"C:\\Tools\\Tidewarden\\";
   const std::u16string hwndFile = app + u"hwnd.tmp";
@@ -26,16 +28,16 @@ struct TrayProgramTest : ::testing::Test, FakePorts {
 };
 
 TEST_F(TrayProgramTest, NormalStartInOrder) {
-  form.Start();
+  program.Start();
   EXPECT_EQ(log.calls.front(), "SetPriorityClass 64");
   const std::vector<std::string> expected = {
       "SetPriorityClass 64", "TimerStart 1 6000", "TimerStart 2 2000", "TrayAdd",
       "WriteText C:\\Tools\\Tidewarden\\hwnd.tmp"};
   EXPECT_EQ(log.calls, expected);
-  EXPECT_EQ(form.State().AppPath, app);
-  EXPECT_EQ(form.State().WinDir, u"C:\\WINDOWS");
-  EXPECT_EQ(form.State().OneShotMode, 0);
-  EXPECT_DOUBLE_EQ(form.State().ReleaseThreshold, 0.25);
+  EXPECT_EQ(state.AppPath, app);
+  EXPECT_EQ(state.WinDir, u"C:\\WINDOWS");
+  EXPECT_EQ(state.OneShotMode, 0);
+  EXPECT_DOUBLE_EQ(state.ReleaseThreshold, 0.25);
   EXPECT_EQ(files.files_[hwndFile], u" 3342546 \r\n");
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫");
   EXPECT_FALSE(lifetime.quit_);
@@ -44,7 +46,7 @@ TEST_F(TrayProgramTest, NormalStartInOrder) {
 TEST_F(TrayProgramTest, AWatchListThatCannotBeReadIsToldAfterTheStart) {
   files.files_[app + u"Process.ini"] = u"A HIGH\r\n";
   files.unreadable_.insert(app + u"Process.ini");
-  form.Start();
+  program.Start();
   ASSERT_EQ(boxes.shown_.size(), 1u);
   EXPECT_NE(boxes.shown_[0].text.find(u"Process.ini"), std::u16string::npos);
   EXPECT_EQ(log.calls.back(), "ShowOk");  // hwnd.tmp is written first
@@ -53,7 +55,7 @@ TEST_F(TrayProgramTest, AWatchListThatCannotBeReadIsToldAfterTheStart) {
 TEST_F(TrayProgramTest, SecondNormalCopyEndsBeforeIconOrFile) {
   lifetime.otherCopyRunning_ = true;
   files.files_[hwndFile] = u"untouched";
-  form.Start();
+  program.Start();
   EXPECT_TRUE(lifetime.quit_);
   EXPECT_FALSE(Logged("TrayAdd"));
   EXPECT_EQ(files.files_[hwndFile], u"untouched");
@@ -65,174 +67,167 @@ TEST_F(TrayProgramTest, AnArgumentGivesOneShotMode) {
     double target;
   } cases[] = {{u"300", 300}, {u"abc", 0}, {u" 3 00x", 300}, {u"1.5", 1.5}};
   for (const auto& c : cases) {
-    platform::fake::CallLog callLog;
-    platform::fake::FakeTrayIcon icon{callLog};
-    platform::fake::FakeFiles folder{callLog};
-    platform::fake::FakeAppLifetime life{callLog};
-    life.otherCopyRunning_ = true;  // one-shot copies run beside a normal one
-    session.arguments_ = c.arguments;
-    TrayProgram oneShot{Ports{clock, folder, memory, meter, launcher, icon, timers, session, life,
-                           process, popups, boxes, waveOut, master, display, processes, windowHost, shellWindows, pump}};
-    oneShot.Start();
-    EXPECT_EQ(oneShot.State().OneShotMode, -1);
-    EXPECT_DOUBLE_EQ(oneShot.State().ReleaseThreshold, c.target);
-    EXPECT_FALSE(icon.shown_);
-    EXPECT_TRUE(folder.files_.empty());  // no hwnd.tmp
-    EXPECT_FALSE(life.quit_);
-    oneShot.OnTooltipTimer();  // no icon to refresh
-    EXPECT_FALSE(icon.shown_);
+    FakePorts machine;
+    machine.lifetime.otherCopyRunning_ = true;  // one-shot copies run beside a normal one
+    machine.session.arguments_ = c.arguments;
+    TrayRig oneShot{machine};
+    oneShot.program.Start();
+    EXPECT_EQ(oneShot.state.OneShotMode, -1);
+    EXPECT_DOUBLE_EQ(oneShot.state.ReleaseThreshold, c.target);
+    EXPECT_FALSE(machine.tray.shown_);
+    EXPECT_TRUE(machine.files.files_.empty());  // no hwnd.tmp
+    EXPECT_FALSE(machine.lifetime.quit_);
+    oneShot.program.OnTooltipTimer();  // no icon to refresh
+    EXPECT_FALSE(machine.tray.shown_);
   }
 }
 
 TEST_F(TrayProgramTest, SettingsChooseThresholdAndPeriod) {
   files.files_[app + u"Tidewarden.ini"] = u"CREANSIZE=30\r\nSEEK=15000\r\n";
-  form.Start();
-  EXPECT_DOUBLE_EQ(form.State().ReleaseThreshold, 0.30);
+  program.Start();
+  EXPECT_DOUBLE_EQ(state.ReleaseThreshold, 0.30);
   EXPECT_EQ(timers.Interval(TimerId::Check), 15000u);
   EXPECT_EQ(timers.Interval(TimerId::Tooltip), 2000u);
 }
 
 TEST_F(TrayProgramTest, ProgramFolderAtADriveRoot) {
   session.programFolder_ = u"D:\\";
-  form.Start();
-  EXPECT_EQ(form.State().AppPath, u"D:\\");
+  program.Start();
+  EXPECT_EQ(state.AppPath, u"D:\\");
   EXPECT_TRUE(files.files_.count(u"D:\\hwnd.tmp"));
 }
 
 TEST_F(TrayProgramTest, ResourcesPieceOnlyWithTheMeterLibrary) {
-  form.Start();
-  EXPECT_EQ(form.State().ResourcesAvailable, 0);
+  program.Start();
+  EXPECT_EQ(state.ResourcesAvailable, 0);
   EXPECT_TRUE(meter.calls_.empty());
   EXPECT_EQ(tray.tooltip_.find(u"リソース"), std::u16string::npos);
 
-  platform::fake::FakeTrayIcon icon{log};
-  files.files_[rsrc] = u"";
-  TrayProgram withMeter{Ports{clock, files, memory, meter, launcher, icon, timers, session,
-                           lifetime, process, popups, boxes, waveOut, master, display, processes, windowHost, shellWindows, pump}};
-  withMeter.Start();
-  EXPECT_EQ(withMeter.State().ResourcesAvailable, 1);
-  EXPECT_EQ(icon.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫  リソース ≪72%≫");
-  EXPECT_EQ(meter.calls_.back(), rsrc);  // always by its full path
+  FakePorts machine;
+  machine.files.files_[rsrc] = u"";
+  TrayRig withMeter{machine};
+  withMeter.program.Start();
+  EXPECT_EQ(withMeter.state.ResourcesAvailable, 1);
+  EXPECT_EQ(machine.tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫  リソース ≪72%≫");
+  EXPECT_EQ(machine.meter.calls_.back(), rsrc);  // always by its full path
 }
 
 TEST_F(TrayProgramTest, HiddenMeterLibraryCountsAsMissing) {
   files.files_[rsrc] = u"";
   files.hidden_.insert(rsrc);
-  form.Start();
-  EXPECT_EQ(form.State().ResourcesAvailable, 0);
+  program.Start();
+  EXPECT_EQ(state.ResourcesAvailable, 0);
 }
 
 TEST_F(TrayProgramTest, TooltipTimerRefreshesTheTooltipAndSurvivesFailures) {
-  form.Start();
+  program.Start();
   memory.SetMB(256, 90);
   clock.now_.minute = 6;
-  form.OnTooltipTimer();
+  program.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:06≫  空きメモリー ≪90MB≫");
 
   memory.answer_.reset();  // the figure cannot be had: the old text stays
-  form.OnTooltipTimer();
+  program.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:06≫  空きメモリー ≪90MB≫");
 
   memory.SetMB(256, 80);
-  form.OnTooltipTimer();
+  program.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:06≫  空きメモリー ≪80MB≫");
 }
 
 TEST_F(TrayProgramTest, AMeterThatDoesNotAnswerLeavesOutOnlyItsPiece) {
   files.files_[rsrc] = u"";
-  form.Start();
+  program.Start();
   meter.answer_.reset();  // there, but it cannot be loaded
   memory.SetMB(256, 50);
-  form.OnTooltipTimer();
+  program.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪50MB≫");
-  form.OnTrayMessage(517);
+  program.OnTrayMessage(517);
   EXPECT_EQ(popups.shown_.back()[2].caption, u"≪     空きメモリー 50MB     ≫");
 }
 
 TEST_F(TrayProgramTest, IconIsAddedOnceTheTaskbarIsUp) {
   tray.refuseAdd_ = true;
-  form.Start();
+  program.Start();
   EXPECT_FALSE(tray.shown_);
-  form.OnTooltipTimer();
+  program.OnTooltipTimer();
   EXPECT_FALSE(tray.shown_);
   tray.refuseAdd_ = false;
-  form.OnTooltipTimer();
+  program.OnTooltipTimer();
   EXPECT_TRUE(tray.shown_);
   EXPECT_NE(tray.tooltip_.find(u"空きメモリー"), std::u16string::npos);
 }
 
 TEST_F(TrayProgramTest, AnAddThatTimesOutStillGetsItsTooltipAndItsRemoval) {
   tray.addTimesOut_ = true;  // the icon is there although the add said no
-  form.Start();
+  program.Start();
   memory.SetMB(256, 90);
   log.calls.clear();
-  form.OnTooltipTimer();
+  program.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪90MB≫");
   EXPECT_FALSE(Logged("TrayAdd"));  // no add again and again
-  form.OnExitChosen();
+  program.OnExitChosen();
   EXPECT_FALSE(tray.shown_);
 
   // Even when nothing could confirm the icon, the exit takes away any that is there.
-  platform::fake::FakeTrayIcon slow{log};
-  slow.addTimesOut_ = true;
-  slow.modifyTimesOut_ = true;
-  TrayProgram atSignIn{Ports{clock, files, memory, meter, launcher, slow, timers, session, lifetime,
-                          process, popups, boxes, waveOut, master, display, processes,
-                          windowHost, shellWindows, pump}};
-  atSignIn.Start();
-  atSignIn.OnExitChosen();
-  EXPECT_FALSE(slow.shown_);
+  FakePorts slow;
+  slow.tray.addTimesOut_ = true;
+  slow.tray.modifyTimesOut_ = true;
+  TrayRig atSignIn{slow};
+  atSignIn.program.Start();
+  atSignIn.program.OnExitChosen();
+  EXPECT_FALSE(slow.tray.shown_);
 }
 
 TEST_F(TrayProgramTest, IconComesBackWhenTheTaskbarIsRecreated) {
-  form.Start();
+  program.Start();
   tray.shown_ = false;  // Explorer restarted: the shell forgot the icon
-  form.OnTaskbarCreated();
+  program.OnTaskbarCreated();
   EXPECT_TRUE(tray.shown_);
-  form.OnTaskbarCreated();  // a second notice with the icon still there changes nothing
+  program.OnTaskbarCreated();  // a second notice with the icon still there changes nothing
   EXPECT_TRUE(tray.shown_);
-  form.OnTooltipTimer();
+  program.OnTooltipTimer();
   EXPECT_TRUE(Logged("TraySetTooltip"));
 }
 
 TEST_F(TrayProgramTest, OneShotIgnoresTaskbarCreated) {
   session.arguments_ = u"300";
-  form.Start();
-  form.OnTaskbarCreated();
+  program.Start();
+  program.OnTaskbarCreated();
   EXPECT_FALSE(tray.shown_);
 }
 
 TEST_F(TrayProgramTest, OnlyButtonReleasesOpenMenus) {
-  form.Start();
+  program.Start();
   for (unsigned message : {512u, 513u, 515u, 516u, 518u, 519u, 520u, 521u, 0u}) {
-    form.OnTrayMessage(message);
+    program.OnTrayMessage(message);
   }
   EXPECT_TRUE(popups.shown_.empty());
-  form.OnTrayMessage(514);
-  form.OnTrayMessage(517);
+  program.OnTrayMessage(514);
+  program.OnTrayMessage(517);
   ASSERT_EQ(popups.aligns_.size(), 2u);
   EXPECT_EQ(popups.aligns_[0], platform::PopupAlign::LeftAtPointer);
   EXPECT_EQ(popups.aligns_[1], platform::PopupAlign::CenterOnPointer);
 }
 
 TEST_F(TrayProgramTest, LeftClickShowsASubmenuWithItsCloseItem) {
-  form.Start();
-  form.OnTrayMessage(514);
+  program.Start();
+  program.OnTrayMessage(514);
   ASSERT_EQ(popups.shown_.size(), 1u);
   EXPECT_EQ(popups.shown_[0][0].caption, u"メニューを閉じる");
   EXPECT_TRUE(popups.shown_[0][1].separator);
   EXPECT_EQ(popups.shown_[0][2].caption, u"＋9 (最大)");  // no CLICK setting: volume
 
   files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=NORMAL\r\nCLICK=SCREENSIZE\r\n";
-  form.OnTrayMessage(514);
+  program.OnTrayMessage(514);
   EXPECT_EQ(popups.shown_[1].back().caption, u"(なし)");
   EXPECT_EQ(popups.shown_[1][0].caption, u"メニューを閉じる");
 }
 
 TEST_F(TrayProgramTest, RightClickHidesTheSubmenusCloseItems) {
-  form.Start();
-  form.OnTrayMessage(514);
-  form.OnTrayMessage(517);
+  program.Start();
+  program.OnTrayMessage(514);
+  program.OnTrayMessage(517);
   const auto& whole = popups.shown_.back();
   EXPECT_EQ(whole[0].caption, u"メニューを閉じる");
   const auto volume = std::find_if(whole.begin(), whole.end(),
@@ -240,29 +235,29 @@ TEST_F(TrayProgramTest, RightClickHidesTheSubmenusCloseItems) {
   ASSERT_NE(volume, whole.end());
   EXPECT_EQ(volume->children[0].caption, u"＋9 (最大)");
   // and a left click after it shows them again
-  form.OnTrayMessage(514);
+  program.OnTrayMessage(514);
   EXPECT_EQ(popups.shown_.back()[0].caption, u"メニューを閉じる");
 }
 
 TEST_F(TrayProgramTest, RefreshFillsTheStatusLines) {
   memory.SetMB(1024, 512);
-  form.Start();
-  form.OnTrayMessage(517);
+  program.Start();
+  program.OnTrayMessage(517);
   const auto& whole = popups.shown_.back();
   EXPECT_EQ(whole[2].caption, u"≪    空きメモリー 512MB    ≫");
   EXPECT_EQ(whole[3].caption, u"≪12月6日 日曜日 4時05分≫");
 
   memory.answer_.reset();  // the memory line keeps its text, the date moves on
   clock.now_.minute = 7;
-  form.OnTrayMessage(517);
+  program.OnTrayMessage(517);
   EXPECT_EQ(popups.shown_.back()[2].caption, u"≪    空きメモリー 512MB    ≫");
   EXPECT_EQ(popups.shown_.back()[3].caption, u"≪12月6日 日曜日 4時07分≫");
 }
 
 TEST_F(TrayProgramTest, ExitEntryRemovesTheIconAndEnds) {
-  form.Start();
+  program.Start();
   popups.choose_ = u"終了";
-  form.OnTrayMessage(517);
+  program.OnTrayMessage(517);
   EXPECT_FALSE(tray.shown_);
   EXPECT_TRUE(lifetime.quit_);
   const auto remove = std::find(log.calls.begin(), log.calls.end(), "TrayRemove");
@@ -272,31 +267,31 @@ TEST_F(TrayProgramTest, ExitEntryRemovesTheIconAndEnds) {
 
 TEST_F(TrayProgramTest, ManualReleaseFromTheMenu) {
   memory.SetMB(256, 100);
-  form.Start();
+  program.Start();
   popups.choose_ = u"メモリーリークを治す";
-  form.OnTrayMessage(517);
+  program.OnTrayMessage(517);
   ASSERT_EQ(launcher.started_.size(), 1u);
   EXPECT_EQ(launcher.started_[0].commandLine,
             u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 156");
 }
 
 TEST_F(TrayProgramTest, ClosingTheMenuWithoutAChoiceDoesNothing) {
-  form.Start();
+  program.Start();
   log.calls.clear();
   for (const char16_t* choice : {u"メニューを閉じる", u"≪12月6日 日曜日 4時05分≫"}) {
     popups.choose_ = choice;
-    form.OnTrayMessage(517);
+    program.OnTrayMessage(517);
   }
   popups.choose_.reset();
-  form.OnTrayMessage(517);
+  program.OnTrayMessage(517);
   EXPECT_TRUE(log.calls.empty());
   EXPECT_FALSE(lifetime.quit_);
 }
 
 TEST_F(TrayProgramTest, CheckTimerReleasesInNormalMode) {
   memory.SetMB(256, 60);
-  form.Start();
-  form.OnCheckTimer();
+  program.Start();
+  program.OnCheckTimer();
   ASSERT_EQ(launcher.started_.size(), 1u);
   EXPECT_EQ(launcher.started_[0].commandLine,
             u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 61");
@@ -335,28 +330,28 @@ TEST_F(TrayProgramTest, RefreshMarksThePresentVolumeStep) {
       {0xFFFF0000u, u"MAX", 18},   // only the left channel counts: silence
       {std::nullopt, u"", 18},     // the read fails: reads as silence
   };
-  form.Start();
+  program.Start();
   for (const auto& c : cases) {
     waveOut.devices_ = {{0x0004, c.volume}};
     files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=" + std::u16string(c.range) +
                                             u"\r\nCLICK=VOLUME\r\n";
-    form.OnTrayMessage(517);
+    program.OnTrayMessage(517);
     EXPECT_EQ(CheckedVolumeStep(popups.shown_.back()), c.checked);
   }
   waveOut.devices_.clear();  // no device at all: mute is checked
-  form.OnTrayMessage(517);
+  program.OnTrayMessage(517);
   EXPECT_EQ(CheckedVolumeStep(popups.shown_.back()), 18);
 }
 
 TEST_F(TrayProgramTest, ChoosingAVolumeStepSetsBothChannels) {
   waveOut.devices_ = {{0x0004, 0u}};
   files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n";
-  form.Start();
+  program.Start();
   popups.choose_ = u"±0 (中音量)";
-  form.OnTrayMessage(514);
+  program.OnTrayMessage(514);
   EXPECT_EQ(waveOut.devices_[0].volume, 0xBFFCBFFCu);
   popups.choose_ = u"－9 (ミュート)";
-  form.OnTrayMessage(514);
+  program.OnTrayMessage(514);
   EXPECT_EQ(waveOut.devices_[0].volume, 0u);
 }
 
@@ -364,8 +359,8 @@ TEST_F(TrayProgramTest, ResolutionSubmenuIsRebuiltAndUsed) {
   display.modes_ = {{800, 600, 32}, {1024, 768, 32}};
   display.current_ = {800, 600, 32};
   files.files_[app + u"Marrowgate.ini"] = u"CLICK=SCREENSIZE\r\n";
-  form.Start();
-  form.OnTrayMessage(514);
+  program.Start();
+  program.OnTrayMessage(514);
   const auto& shown = popups.shown_.back();
   ASSERT_EQ(shown.size(), 4u);
   EXPECT_EQ(shown[2].caption, u"800x600 32Bit");
@@ -373,21 +368,21 @@ TEST_F(TrayProgramTest, ResolutionSubmenuIsRebuiltAndUsed) {
   EXPECT_EQ(shown[3].caption, u"1024x768 32Bit");
 
   popups.choose_ = u"1024x768 32Bit";
-  form.OnTrayMessage(514);
+  program.OnTrayMessage(514);
   EXPECT_EQ(display.current_.width, 1024);
   popups.choose_.reset();
-  form.OnTrayMessage(514);
+  program.OnTrayMessage(514);
   EXPECT_FALSE(popups.shown_.back()[2].checked);
   EXPECT_TRUE(popups.shown_.back()[3].checked);
 
   // The modes are tested once, and again only when the system says the display changed.
   const int tests = display.tests_;
   display.testAnswers_[{800, 600, 32}] = -2;
-  form.OnTrayMessage(514);
+  program.OnTrayMessage(514);
   EXPECT_EQ(display.tests_, tests);
   EXPECT_EQ(popups.shown_.back().size(), 4u);
-  form.OnDisplayChanged();
-  form.OnTrayMessage(514);
+  program.OnDisplayChanged();
+  program.OnTrayMessage(514);
   EXPECT_EQ(display.tests_, tests + 2);
   EXPECT_EQ(popups.shown_.back()[2].caption, u"1024x768 32Bit");
 }
@@ -404,7 +399,8 @@ TEST_F(TrayProgramTest, TheModeInUseIsCheckedAtEveryScaling) {
     machine.display.modes_ = {{1920, 1080, 32}, {3600, 2025, 32}, {3840, 2160, 32}};
     machine.display.current_ = {3840, 2160, 32};
     machine.files.files_[app + u"Marrowgate.ini"] = u"CLICK=SCREENSIZE\r\n";
-    TrayProgram scaled{machine.AllPorts()};
+    TrayRig rigAtDpi{machine};
+    TrayProgram& scaled = rigAtDpi.program;
     scaled.Start();
     machine.popups.choose_ = u"3840x2160 32Bit";
     scaled.OnTrayMessage(514);
@@ -428,28 +424,28 @@ TEST_F(TrayProgramTest, MonitorStartsFromItsFilesAndRunsOnTheCheckTimer) {
   files.files_[app + u"Process.ini"] =
       u"C:\\APP\\A.EXE" + std::u16string(48, u' ') + u" HIGH\r\n";
   processes.running_ = {{7, 1, 8, u"C:\\APP\\A.EXE"}};
-  form.Start();
-  EXPECT_EQ(form.State().MonitorOn, 1);
-  form.OnCheckTimer();
+  program.Start();
+  EXPECT_EQ(state.MonitorOn, 1);
+  program.OnCheckTimer();
   EXPECT_EQ(processes.classes_[7], platform::PriorityClass::High);
 
   processes.classes_.clear();
-  form.MutableState().PriorityWindowOpen = 1;  // no pass while the window is open
-  form.OnCheckTimer();
+  rig.state.PriorityWindowOpen = 1;  // no pass while the window is open
+  program.OnCheckTimer();
   EXPECT_TRUE(processes.classes_.empty());
 }
 
 TEST_F(TrayProgramTest, OneShotModeNeverMonitors) {
   files.files_[app + u"Process2.ini"] = u"ON\r\n";
   session.arguments_ = u"300";
-  form.Start();
-  EXPECT_EQ(form.State().MonitorOn, 0);
-  form.OnCheckTimer();
+  program.Start();
+  EXPECT_EQ(state.MonitorOn, 0);
+  program.OnCheckTimer();
   EXPECT_EQ(processes.snapshots_, 0);
 }
 
 TEST_F(TrayProgramTest, MenuEntriesThatStartPrograms) {
-  form.Start();
+  program.Start();
   const struct {
     const char16_t* choice;
     std::u16string started;
@@ -462,29 +458,29 @@ TEST_F(TrayProgramTest, MenuEntriesThatStartPrograms) {
   for (const auto& c : cases) {
     launcher.started_.clear();
     popups.choose_ = c.choice;
-    form.OnTrayMessage(517);
+    program.OnTrayMessage(517);
     ASSERT_EQ(launcher.started_.size(), 1u);
     EXPECT_EQ(launcher.started_[0].application, c.started);
   }
   files.files_[u"C:\\WINDOWS\\system32\\SNDVOL32.EXE"] = u"";
   launcher.started_.clear();
   popups.choose_ = u"音量/ボリューム";
-  form.OnTrayMessage(517);
+  program.OnTrayMessage(517);
   ASSERT_EQ(launcher.started_.size(), 1u);
 }
 
 TEST_F(TrayProgramTest, MonitorMenuCommands) {
-  form.Start();
+  program.Start();
   popups.choose_ = u"監視する";
-  form.OnTrayMessage(517);
-  EXPECT_EQ(form.State().MonitorOn, 1);
+  program.OnTrayMessage(517);
+  EXPECT_EQ(state.MonitorOn, 1);
   EXPECT_EQ(files.files_[app + u"Process2.ini"], u"ON\r\n");
   popups.choose_ = u"監視しない";
-  form.OnTrayMessage(517);
-  EXPECT_EQ(form.State().MonitorOn, 0);
+  program.OnTrayMessage(517);
+  EXPECT_EQ(state.MonitorOn, 0);
   popups.choose_ = u"プロセス監視/設定の変更";
-  form.OnTrayMessage(517);
-  form.OnTrayMessage(517);
+  program.OnTrayMessage(517);
+  program.OnTrayMessage(517);
   EXPECT_EQ(windowHost.shown, 2);  // the host shows the one window again
 }
 
