@@ -19,42 +19,65 @@ const std::u16string& VolumeStepCaption(int index) {
   return captions.at(static_cast<size_t>(index));
 }
 
+namespace {
+
+// One row of the menu: an item, or a run of `count` items told apart by index from `first`.
+struct MenuRow {
+  Item item;
+  Item parent;                  // the submenu it is in (the root names itself)
+  std::u16string_view caption;  // "-" for a separator; empty for a line filled in later
+  bool visible = true;
+  bool checked = false;
+  int count = 1;
+  int first = 0;
+  const std::u16string& (*captionOfIndex)(int) = nullptr;  // for a run with a caption each
+};
+
+// The menu as it opens, top to bottom; a submenu's items follow the item that opens it.
+constexpr MenuRow kMenu[] = {
+    {Item::Root, Item::Root, u"TidewardenMenu"},
+    {Item::Close, Item::Root, kClose},
+    {Item::CloseSeparator, Item::Root, u"-"},
+    {Item::MemoryLine, Item::Root, u""},
+    {Item::DateLine, Item::Root, u""},
+    {Item::StatusSeparator, Item::Root, u"-"},
+    {Item::Volume, Item::Root, u"音量"},
+    {Item::VolumeClose, Item::Volume, kClose},
+    {Item::VolumeCloseSeparator, Item::Volume, u"-"},
+    {Item::VolumeStep, Item::Volume, u"", true, false, kVolumeSteps, 0, &VolumeStepCaption},
+    {Item::VolumeStepsSeparator, Item::Volume, u"-"},
+    {Item::VolumeMixer, Item::Volume, u"ボリューム"},
+    {Item::Resolution, Item::Root, u"解像度変更"},
+    {Item::ResolutionClose, Item::Resolution, kClose},
+    {Item::ResolutionCloseSeparator, Item::Resolution, u"-"},
+    {Item::DisplayMode, Item::Resolution, u"(なし)"},
+    {Item::DisplayMode, Item::Resolution, u"", false, false, kResolutionItems - 1, 1},
+    {Item::ResolutionSeparator, Item::Root, u"-"},
+    {Item::ReleaseMemory, Item::Root, u"メモリーリークを治す"},
+    {Item::RestartExplorer, Item::Root, u"エクスプローラを再起動する"},
+    {Item::ToolsSeparator, Item::Root, u"-"},
+    {Item::Settings, Item::Root, u"設定の変更"},
+    {Item::ToolSettings, Item::Root, u"ツール設定の変更"},
+    {Item::Monitor, Item::Root, u"プロセス監視"},
+    {Item::MonitorSettings, Item::Monitor, u"設定の変更"},
+    {Item::MonitorSeparator, Item::Monitor, u"-"},
+    {Item::MonitorOn, Item::Monitor, u"監視する"},
+    {Item::MonitorOff, Item::Monitor, u"監視しない", true, true},
+    {Item::ExitSeparator, Item::Root, u"-"},
+    {Item::Exit, Item::Root, u"終了"},
+};
+
+}  // namespace
+
 MenuTree::MenuTree() {
-  const int root = Add({Item::Root}, u"TidewardenMenu", -1);
-  Add({Item::Close}, kClose, root);
-  Add({Item::CloseSeparator}, u"-", root);
-  Add({Item::MemoryLine}, u"", root);
-  Add({Item::DateLine}, u"", root);
-  Add({Item::StatusSeparator}, u"-", root);
-
-  const int volume = Add({Item::Volume}, u"音量", root);
-  Add({Item::VolumeClose}, kClose, volume);
-  Add({Item::VolumeCloseSeparator}, u"-", volume);
-  for (int i = 0; i < kVolumeSteps; ++i) Add({Item::VolumeStep, i}, VolumeStepCaption(i), volume);
-  Add({Item::VolumeStepsSeparator}, u"-", volume);
-  Add({Item::VolumeMixer}, u"ボリューム", volume);
-
-  const int resolution = Add({Item::Resolution}, u"解像度変更", root);
-  Add({Item::ResolutionClose}, kClose, resolution);
-  Add({Item::ResolutionCloseSeparator}, u"-", resolution);
-  Add({Item::DisplayMode, 0}, u"(なし)", resolution);
-  for (int i = 1; i < kResolutionItems; ++i) {
-    Add({Item::DisplayMode, i}, u"", resolution, /*visible=*/false);
+  for (const MenuRow& row : kMenu) {
+    const int parent = row.item == Item::Root ? -1 : Find({row.parent});
+    for (int index = row.first; index < row.first + row.count; ++index) {
+      const std::u16string caption =
+          row.captionOfIndex != nullptr ? row.captionOfIndex(index) : std::u16string(row.caption);
+      Add({row.item, index}, caption, parent, row.visible, row.checked);
+    }
   }
-
-  Add({Item::ResolutionSeparator}, u"-", root);
-  Add({Item::ReleaseMemory}, u"メモリーリークを治す", root);
-  Add({Item::RestartExplorer}, u"エクスプローラを再起動する", root);
-  Add({Item::ToolsSeparator}, u"-", root);
-  Add({Item::Settings}, u"設定の変更", root);
-  Add({Item::ToolSettings}, u"ツール設定の変更", root);
-  const int monitor = Add({Item::Monitor}, u"プロセス監視", root);
-  Add({Item::MonitorSettings}, u"設定の変更", monitor);
-  Add({Item::MonitorSeparator}, u"-", monitor);
-  Add({Item::MonitorOn}, u"監視する", monitor);
-  Add({Item::MonitorOff}, u"監視しない", monitor, /*visible=*/true, /*checked=*/true);
-  Add({Item::ExitSeparator}, u"-", root);
-  Add({Item::Exit}, u"終了", root);
 }
 
 int MenuTree::Add(ItemKey key, std::u16string caption, int parent, bool visible,
