@@ -1,5 +1,6 @@
 #include "marrowgate/settings_form.h"
 
+#include "common/text_lines.h"
 #include "marrowgate/form_layout.h"
 
 namespace marrowgate {
@@ -20,9 +21,7 @@ std::u16string WriteFailedText(const std::u16string& path) {
 }  // namespace
 
 std::u16string SettingsPath(std::u16string_view programFolder) {
-  std::u16string path(programFolder);
-  if (path.empty() || path.back() != u'\\') path += u'\\';
-  return path + std::u16string(kSettingsFileName);
+  return common::WithTrailingBackslash(programFolder) + std::u16string(kSettingsFileName);
 }
 
 int VolumeEntryOf(std::u16string_view stored) {

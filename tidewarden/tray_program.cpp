@@ -1,6 +1,7 @@
 #include "tidewarden/tray_program.h"
 
 #include "common/number_text.h"
+#include "common/text_lines.h"
 #include "tidewarden/startup/start_up.h"
 #include "tidewarden/startup/status_text.h"
 #include "tidewarden/tray/status_lines.h"
@@ -15,7 +16,7 @@ constexpr unsigned kRightButtonUp = 517;  // WM_RBUTTONUP
 
 void TrayProgram::Start() {
   system_.process.SetPriorityClass(platform::PriorityClass::Idle);
-  parts_.state.AppPath = WithTrailingBackslash(system_.session.ProgramFolder());
+  parts_.state.AppPath = common::WithTrailingBackslash(system_.session.ProgramFolder());
   parts_.state.WinDir = TrimAtNul(system_.session.WindowsDirectory());
   if (system_.files.Exists(parts_.state.WinDir + u"\\system\\rsrc32.dll")) parts_.state.ResourcesAvailable = 1;
 
@@ -58,7 +59,7 @@ void TrayProgram::OnCheckTimer() {
 
 void TrayProgram::OnTooltipTimer() {
   if (!iconWanted_) return;  // one-shot mode has no icon to refresh
-  if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
+  RefreshTooltip();
   if (!iconShown_) {
     // The taskbar was not up when the program started: keep trying.
     ShowIcon();
@@ -69,7 +70,7 @@ void TrayProgram::OnTooltipTimer() {
 
 void TrayProgram::OnTaskbarCreated() {
   if (!iconWanted_) return;
-  if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
+  RefreshTooltip();
   ShowIcon();
 }
 
@@ -93,7 +94,7 @@ void TrayProgram::OnTrayMessage(unsigned mouseMessage) {
 
 void TrayProgram::AddTrayIcon() {
   iconWanted_ = true;
-  if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
+  RefreshTooltip();
   ShowIcon();
 }
 
@@ -109,6 +110,11 @@ std::optional<std::int32_t> TrayProgram::FreeResources() {
   // A meter that is there but cannot be loaded or does not answer (a 32-bit library seen by
   // the 64-bit build) leaves the figures without their resources piece, not blank.
   return system_.resourceMeter.FreeSystemResources(parts_.state.WinDir + u"\\system\\rsrc32.dll");
+}
+
+void TrayProgram::RefreshTooltip() {
+  // What cannot be measured now leaves the tooltip as it was.
+  if (const auto status = BuildStatusText()) tooltip_ = TrimAtNul(TooltipField(*status));
 }
 
 std::optional<std::u16string> TrayProgram::BuildStatusText() {
@@ -133,10 +139,8 @@ void TrayProgram::RefreshPopupMenu() {
 void TrayProgram::RefreshVolumeMarks() {
   for (int step = 0; step < kVolumeSteps; ++step) parts_.menu[{Item::VolumeStep, step}].checked = false;
   const std::int32_t level = LevelOfWaveVolume(parts_.volume.GetWaveVolume());
-  const int step = level < -32760
-                       ? kVolumeSteps - 1
-                       : VolumeStepOfLevel(level, RangeOfSetting(
-                                                      parts_.settings.GetMarrowgateSetting(u"VOLUME")));
+  const int step =
+      VolumeStepOfLevel(level, RangeOfSetting(parts_.settings.GetMarrowgateSetting(u"VOLUME")));
   if (step >= 0 && step < kVolumeSteps) parts_.menu[{Item::VolumeStep, step}].checked = true;
 }
 

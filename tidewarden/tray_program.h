@@ -76,6 +76,7 @@ class TrayProgram {
   void AddTrayIcon();
   void ShowIcon();
   void RemoveTrayIcon();
+  void RefreshTooltip();
   std::optional<std::u16string> BuildStatusText();
   // Percent of free system resources; empty without a meter or when it does not answer.
   std::optional<std::int32_t> FreeResources();

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "common/text_lines.h"
+
 #include "tidewarden/startup/start_up.h"
 #include "tidewarden/startup/status_text.h"
 
@@ -89,13 +91,8 @@ std::u16string RunningRow(const platform::ProcessRecord& process) {
 
 std::vector<std::u16string> ParseWatchList(std::u16string_view text) {
   std::vector<std::u16string> entries;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(u'\r', start);
-    if (end == std::u16string_view::npos) end = text.size();
-    if (end > start) entries.emplace_back(text.substr(start, end - start));
-    start = end + 1;
-    if (start < text.size() && text[start] == u'\n') ++start;  // the LF of a CR LF
+  for (const std::u16string_view line : common::SplitLines(text)) {
+    if (!line.empty()) entries.emplace_back(line);
   }
   return entries;
 }

@@ -1,20 +1,16 @@
 #include "tidewarden/startup/settings.h"
 
+#include "common/text_lines.h"
+
 namespace tidewarden {
 
 std::u16string FindSettingValue(std::u16string_view text, std::u16string_view key) {
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(u'\r', start);
-    if (end == std::u16string_view::npos) end = text.size();
-    const std::u16string_view line = text.substr(start, end - start);
+  for (const std::u16string_view line : common::SplitLines(text)) {
     if (line.find(key) != std::u16string_view::npos) {
       const size_t equals = line.find(u'=');
       return std::u16string(equals == std::u16string_view::npos ? line
                                                                    : line.substr(equals + 1));
     }
-    start = end + 1;
-    if (start < text.size() && text[start] == u'\n') ++start;  // the LF of a CR LF
   }
   return {};
 }

@@ -11,12 +11,6 @@ std::u16string TrimAtNul(std::u16string_view text) {
   return std::u16string(text.substr(0, text.find(u'\0')));
 }
 
-std::u16string WithTrailingBackslash(std::u16string_view folder) {
-  std::u16string path(folder);
-  if (path.empty() || path.back() != u'\\') path += u'\\';
-  return path;
-}
-
 double ReleaseThresholdFromSetting(std::u16string_view creansize) {
   const auto percent = common::ReadLeadingNumberIfAny(creansize);
   return percent ? *percent / 100.0 : 0.25;

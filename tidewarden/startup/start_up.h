@@ -9,8 +9,6 @@ namespace tidewarden {
 // The text before its first NUL character, or the whole text.
 std::u16string TrimAtNul(std::u16string_view text);
 
-// A folder name with "\" appended unless it already ends in one ("C:\" stays "C:\").
-std::u16string WithTrailingBackslash(std::u16string_view folder);
 
 // CREANSIZE, percent of total memory, as the release ratio. Empty gives 0.25; so does a
 // value that does not start with a number, rather than failing the start.

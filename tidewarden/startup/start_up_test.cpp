@@ -4,6 +4,8 @@
 
 #include <limits>
 
+#include "common/text_lines.h"
+
 namespace tidewarden {
 namespace {
 
@@ -15,10 +17,10 @@ TEST(TrimAtNul, CutsAtTheFirstNul) {
 }
 
 TEST(WithTrailingBackslash, AddsOnlyWhenMissing) {
-  EXPECT_EQ(WithTrailingBackslash(u"C:\\Tools\\Tidewarden"), u"C:\\Tools\\Tidewarden\\");
-  EXPECT_EQ(WithTrailingBackslash(u"C:\\"), u"C:\\");
-  EXPECT_EQ(WithTrailingBackslash(u"\\\\server\\share\\"), u"\\\\server\\share\\");
-  EXPECT_EQ(WithTrailingBackslash(u""), u"\\");
+  EXPECT_EQ(common::WithTrailingBackslash(u"C:\\Tools\\Tidewarden"), u"C:\\Tools\\Tidewarden\\");
+  EXPECT_EQ(common::WithTrailingBackslash(u"C:\\"), u"C:\\");
+  EXPECT_EQ(common::WithTrailingBackslash(u"\\\\server\\share\\"), u"\\\\server\\share\\");
+  EXPECT_EQ(common::WithTrailingBackslash(u""), u"\\");
 }
 
 TEST(ReleaseThresholdFromSetting, PercentBecomesARatio) {
