@@ -8,42 +8,9 @@
 namespace marrowgate {
 namespace {
 
-TEST(TwipsToPixels, FifteenTwipsAPixelAt96Dpi) {
-  const struct {
-    int twips;
-    int dpi;
-    int pixels;
-  } cases[] = {
-      {0, 96, 0},        {15, 96, 1},       {7, 96, 0},        {8, 96, 1},
-      {1440, 96, 96},    {1440, 120, 120},  {1440, 144, 144},  {6435, 96, 429},
-      {4530, 96, 302},   {6435, 120, 536},  {4530, 120, 378},  {6435, 144, 644},
-      {4530, 144, 453},  {375, 120, 31},    {375, 144, 38},    {-15, 96, -1},
-      {-7, 96, 0},       {-8, 96, -1},      {2000000, 192, 266667},
-      {2000000000, 96, 133333333},  // twips times dots beyond 32 bits
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi;
-  }
-}
-
-TEST(ToPixels, EdgesAreConvertedSoNeighboursStayInLine) {
-  const struct {
-    TwipsRect twips;
-    int dpiX;
-    int dpiY;
-    PixelRect pixels;
-  } cases[] = {
-      {{5040, 4080, 1335, 375}, 96, 96, {336, 272, 89, 25}},
-      {{3840, 180, 2535, 300}, 96, 96, {256, 12, 169, 20}},
-      {{3480, 180, 2895, 300}, 120, 120, {290, 15, 241, 25}},   // right edge 531.25
-      {{5040, 4080, 1335, 375}, 144, 144, {504, 408, 134, 38}},  // edges 503.5, 637.5, 445.5
-      {{120, 240, 3195, 180}, 144, 96, {12, 16, 320, 12}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ToPixels(c.twips, c.dpiX, c.dpiY), c.pixels)
-        << c.twips.left << "," << c.twips.top << " at " << c.dpiX << "x" << c.dpiY;
-  }
-}
+using common::PixelRect;
+using common::ToPixels;
+using common::TwipsToPixels;
 
 TEST(Layout, ControlsInTabOrder) {
   std::vector<std::string> names;
@@ -86,7 +53,7 @@ TEST(Layout, EveryControlFitsAndEachLabelSitsLeftOfItsList) {
     }
     // Room for each label's text on one line in 9-point full-width glyphs.
     for (const auto index : {ControlIndex::VolumeLabel, ControlIndex::ClickLabel}) {
-      const ControlLayout& label = Control(index);
+      const SettingsFormControl& label = Control(index);
       const int glyph = TwipsToPixels(180, dpi);
       EXPECT_GE(at(index).width, static_cast<int>(label.text.size()) * glyph)
           << label.name << " at " << dpi;

@@ -24,7 +24,7 @@ const wchar_t* ClassOf(ControlKind kind) {
   return L"STATIC";
 }
 
-DWORD StyleOf(const ControlLayout& control) {
+DWORD StyleOf(const SettingsFormControl& control) {
   const DWORD common = WS_CHILD | WS_VISIBLE;
   switch (control.kind) {
     case ControlKind::Button: return common | WS_TABSTOP | BS_PUSHBUTTON;
@@ -69,8 +69,8 @@ void SettingsWindowWin32::Create() {
 
   // A fixed border: neither resized nor maximised.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpiX_),
-             TwipsToPixels(kClientHeightTwips, dpiY_)};
+  RECT frame{0, 0, common::TwipsToPixels(kClientWidthTwips, dpiX_),
+             common::TwipsToPixels(kClientHeightTwips, dpiY_)};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -87,10 +87,10 @@ void SettingsWindowWin32::Create() {
 void SettingsWindowWin32::CreateControls() {
   // Created in tab order: the order of the children is the order Tab walks them in.
   for (size_t i = 0; i < controls_.size(); ++i) {
-    const ControlLayout& control = Controls()[i];
-    TwipsRect twips = control.rect;
+    const SettingsFormControl& control = Controls()[i];
+    common::TwipsRect twips = control.rect;
     if (control.kind == ControlKind::DropDownList) twips.height += kListRoomTwips;
-    const PixelRect at = ToPixels(twips, dpiX_, dpiY_);
+    const common::PixelRect at = common::ToPixels(twips, dpiX_, dpiY_);
     const std::u16string text(control.text);
     HWND child = CreateWindowExW(
         0, ClassOf(control.kind), platform::win32::Wide(text), StyleOf(control), at.left,

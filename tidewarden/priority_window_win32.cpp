@@ -11,17 +11,36 @@ namespace {
 
 constexpr wchar_t kClass[] = L"TidewardenPriorityWindow";
 constexpr UINT_PTR kRefreshTimer = 1;
-constexpr int kIdList1 = 101;
-constexpr int kIdList2 = 102;
-constexpr int kIdAdd = 103;
-constexpr int kIdDelete = 104;
-constexpr int kIdOk = IDOK;
-constexpr int kIdOption0 = 110;
+static_assert(kOkCommand == IDOK);
 
 using platform::win32::Wide;
+using Kind = PriorityControlKind;
+using Role = PriorityControlRole;
 
-std::wstring TextOf(const char16_t* text) {
-  return std::wstring(reinterpret_cast<const wchar_t*>(text));
+const wchar_t* ClassOf(Kind kind) {
+  switch (kind) {
+    case Kind::List: return L"LISTBOX";
+    case Kind::Label: return L"STATIC";
+    case Kind::ColumnHeading:
+    case Kind::PushButton:
+    case Kind::GroupFrame:
+    case Kind::OptionButton: return L"BUTTON";
+  }
+  return L"STATIC";
+}
+
+DWORD StyleOf(Kind kind) {
+  const DWORD child = WS_CHILD | WS_VISIBLE;
+  switch (kind) {
+    case Kind::Label: return child | SS_LEFT | SS_NOPREFIX;
+    case Kind::ColumnHeading:
+    case Kind::PushButton: return child | BS_PUSHBUTTON | WS_TABSTOP;
+    case Kind::List:
+      return child | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    case Kind::GroupFrame: return child | BS_GROUPBOX;
+    case Kind::OptionButton: return child | BS_RADIOBUTTON | WS_TABSTOP;
+  }
+  return child;
 }
 
 bool IsFixedPitch(HFONT font) {
@@ -119,8 +138,9 @@ bool PriorityWindowWin32::HandleDialogMessage(MSG& message) {
   return window_ != nullptr && IsDialogMessageW(window_, &message);
 }
 
-int PriorityWindowWin32::Pixels(int twips, bool horizontal) const {
-  return MulDiv(twips, horizontal ? dpiX_ : dpiY_, 1440);
+HWND PriorityWindowWin32::Child(PriorityControlRole role) const {
+  const auto index = static_cast<size_t>(role);
+  return index < controls_.size() ? controls_[index] : nullptr;
 }
 
 void PriorityWindowWin32::Create() {
@@ -132,8 +152,8 @@ void PriorityWindowWin32::Create() {
   if (listFont_ == nullptr) listFont_ = CreateListFont(dpiY_);
 
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame{0, 0, Pixels(PriorityWindow::kClientWidth, true),
-             Pixels(PriorityWindow::kClientHeight, false)};
+  RECT frame{0, 0, common::TwipsToPixels(PriorityWindow::kClientWidth, dpiX_),
+             common::TwipsToPixels(PriorityWindow::kClientHeight, dpiY_)};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -149,101 +169,67 @@ void PriorityWindowWin32::Create() {
   SetTimer(window_, kRefreshTimer, 1000, nullptr);
 }
 
+TextExtent PriorityWindowWin32::Measure(std::u16string_view caption) const {
+  const std::u16string text(caption);
+  HDC context = GetDC(window_);
+  HGDIOBJ old = SelectObject(context, uiFont_);
+  SIZE extent{};
+  GetTextExtentPoint32W(context, Wide(text), static_cast<int>(text.size()), &extent);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(context, &metrics);
+  SelectObject(context, old);
+  ReleaseDC(window_, context);
+  return {extent.cx, metrics.tmHeight};
+}
+
 void PriorityWindowWin32::CreateControls() {
-  // Places a control in pixels; `make` takes the layout's twips.
-  auto place = [&](const wchar_t* kind, const std::wstring& text, DWORD style, int x, int y,
-                   int cx, int cy, int id, HFONT font) {
-    HWND control = CreateWindowExW(0, kind, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y,
-                                   cx, cy, window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
-                                   nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    return control;
-  };
-  auto make = [&](const wchar_t* kind, const std::wstring& text, DWORD style, int left, int top,
-                  int width, int height, int id, HFONT font) {
-    return place(kind, text, style, Pixels(left, true), Pixels(top, false), Pixels(width, true),
-                 Pixels(height, false), id, font);
-  };
-  int frameLeft = 0;
-  int frameTop = 0;
-  for (const ControlLayout& c : PriorityWindow::Layout()) {
-    const std::wstring name = TextOf(c.name);
-    const std::wstring caption = TextOf(c.caption);
-    if (name == L"List1" || name == L"List2") {
-      HWND list = make(L"LISTBOX", L"",
-                       WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                       c.left, c.top, c.width, c.height, name == L"List1" ? kIdList1 : kIdList2,
-                       listFont_);
-      (name == L"List1" ? list1_ : list2_) = list;
-    } else if (name == L"Frame1") {
-      make(L"BUTTON", L"", BS_GROUPBOX, c.left, c.top, c.width, c.height, 0, uiFont_);
-      frameLeft = c.left;
-      frameTop = c.top;
-    } else if (name.rfind(L"Label", 0) == 0) {
-      // A label is as wide as its text needs in the font at hand, never narrower than laid out.
-      HDC context = GetDC(window_);
-      HGDIOBJ old = SelectObject(context, uiFont_);
-      SIZE extent{};
-      GetTextExtentPoint32W(context, caption.c_str(), static_cast<int>(caption.size()), &extent);
-      TEXTMETRICW metrics{};
-      GetTextMetricsW(context, &metrics);
-      SelectObject(context, old);
-      ReleaseDC(window_, context);
-      const int width = std::max(c.width, MulDiv(extent.cx + 2, 1440, dpiX_));
-      const int height = std::max(c.height, MulDiv(metrics.tmHeight, 1440, dpiY_));
-      make(L"STATIC", caption, SS_LEFT | SS_NOPREFIX, c.left, c.top, width, height, 0, uiFont_);
-    } else {
-      int id = 0;  // the column headings do nothing
-      if (name == L"Command7") id = kIdAdd;
-      if (name == L"Command9") id = kIdDelete;
-      if (name == L"Command8") id = kIdOk;
-      make(L"BUTTON", caption, BS_PUSHBUTTON | WS_TABSTOP, c.left, c.top, c.width, c.height, id,
-           uiFont_);
-    }
-  }
-  const std::vector<ControlLayout>& options = PriorityWindow::OptionLayout();
-  for (size_t k = 0; k < options.size() && k < std::size(options_); ++k) {
-    const ControlLayout& c = options[k];
-    const int x = Pixels(frameLeft + c.left, true);
-    int cx = Pixels(c.width, true);
-    // Laid out wider than the gap to the next one: a redrawn button paints its whole
-    // rectangle and would wipe out the next one's circle, so it ends where that one begins.
-    if (k + 1 < options.size()) {
-      cx = std::min(cx, Pixels(frameLeft + options[k + 1].left, true) - x);
-    }
-    options_[k] = place(L"BUTTON", TextOf(c.caption), BS_RADIOBUTTON | WS_TABSTOP, x,
-                        Pixels(frameTop + c.top, false), cx, Pixels(c.height, false),
-                        kIdOption0 + static_cast<int>(k), uiFont_);
+  controls_.assign(PriorityWindow::Controls().size(), nullptr);
+  for (const PriorityWindowControl& control : PriorityWindow::Controls()) {
+    // Only a label's place depends on its text.
+    const TextExtent caption =
+        control.kind == Kind::Label ? Measure(control.caption) : TextExtent{0, 0};
+    const common::PixelRect at = PriorityWindow::PlaceControl(control.role, dpiX_, dpiY_, caption);
+    const std::u16string text(control.caption);
+    HWND child = CreateWindowExW(0, ClassOf(control.kind), Wide(text), StyleOf(control.kind),
+                                 at.left, at.top, at.width, at.height, window_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.command)),
+                                 instance_, nullptr);
+    SendMessageW(child, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(control.kind == Kind::List ? listFont_ : uiFont_), TRUE);
+    controls_[static_cast<size_t>(control.role)] = child;
   }
 }
 
 void PriorityWindowWin32::Draw() {
   if (core_ == nullptr) return;
-  SyncList(list1_, core_->RunningRows(), core_->RunningSelection());
-  SyncList(list2_, core_->WatchEntries(), core_->WatchSelection());
-  for (int i = 0; i < 4; ++i) {
-    EnableWindow(options_[i], core_->OptionsEnabled());
-    SendMessageW(options_[i], BM_SETCHECK,
-                 core_->SelectedOption() == i ? BST_CHECKED : BST_UNCHECKED, 0);
+  SyncList(Child(Role::RunningList), core_->RunningRows(), core_->RunningSelection());
+  SyncList(Child(Role::WatchList), core_->WatchEntries(), core_->WatchSelection());
+  for (int i = 0; i < static_cast<int>(kPriorityOptions.size()); ++i) {
+    HWND option = Child(kPriorityOptions[static_cast<size_t>(i)]);
+    EnableWindow(option, core_->OptionsEnabled());
+    SendMessageW(option, BM_SETCHECK, core_->SelectedOption() == i ? BST_CHECKED : BST_UNCHECKED,
+                 0);
   }
 }
 
 void PriorityWindowWin32::OnCommand(int id, int code) {
   if (core_ == nullptr) return;
-  if (id == kIdList1 && code == LBN_SELCHANGE) {
-    core_->OnRunningRowClicked(Selection(list1_));
-  } else if (id == kIdList2 && code == LBN_SELCHANGE) {
-    core_->OnWatchEntryClicked(Selection(list2_));
-  } else if (id == kIdAdd && code == BN_CLICKED) {
+  const std::optional<Role> role = PriorityWindow::ControlOfCommand(id);
+  if (!role) return;
+  const auto option = std::find(kPriorityOptions.begin(), kPriorityOptions.end(), *role);
+  if (*role == Role::RunningList && code == LBN_SELCHANGE) {
+    core_->OnRunningRowClicked(Selection(Child(Role::RunningList)));
+  } else if (*role == Role::WatchList && code == LBN_SELCHANGE) {
+    core_->OnWatchEntryClicked(Selection(Child(Role::WatchList)));
+  } else if (*role == Role::AddButton && code == BN_CLICKED) {
     core_->OnAddClicked();
-  } else if (id == kIdDelete && code == BN_CLICKED) {
+  } else if (*role == Role::DeleteButton && code == BN_CLICKED) {
     core_->OnDeleteClicked();
-  } else if (id >= kIdOption0 && id < kIdOption0 + 4 && code == BN_CLICKED) {
-    core_->OnPriorityOptionClicked(id - kIdOption0);
-  } else if (id == kIdOk && code == BN_CLICKED) {
+  } else if (option != kPriorityOptions.end() && code == BN_CLICKED) {
+    core_->OnPriorityOptionClicked(static_cast<int>(option - kPriorityOptions.begin()));
+  } else if (*role == Role::OkButton && code == BN_CLICKED) {
     // The dialog manager turns Enter in any control into OK's id; only OK itself saves.
-    if (GetFocus() != GetDlgItem(window_, kIdOk)) return;
+    if (GetFocus() != Child(Role::OkButton)) return;
     if (core_->OnOkClicked()) {
       Close();
       return;

@@ -3,14 +3,15 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "tidewarden/monitor/priority_window.h"
 
 namespace tidewarden {
 
-// The process-priority window on screen: creates the controls from the core's layout,
-// forwards every event to the core and draws the core's state afterwards.
+// The process-priority window on screen: creates the controls the core's table lists, forwards
+// every event to the core and draws the core's state afterwards.
 class PriorityWindowWin32 : public PriorityWindowHost {
  public:
   PriorityWindowWin32(HINSTANCE instance, ProcessMonitor& monitor, ProgramState& state,
@@ -31,7 +32,8 @@ class PriorityWindowWin32 : public PriorityWindowHost {
   void OnCommand(int id, int code);
   void Draw();
   void Close();
-  int Pixels(int twips, bool horizontal) const;
+  TextExtent Measure(std::u16string_view caption) const;
+  HWND Child(PriorityControlRole role) const;
 
   HINSTANCE instance_;
   ProcessMonitor& monitor_;
@@ -39,9 +41,7 @@ class PriorityWindowWin32 : public PriorityWindowHost {
   platform::MessageBoxes& boxes_;
   std::unique_ptr<PriorityWindow> core_;
   HWND window_ = nullptr;
-  HWND list1_ = nullptr;
-  HWND list2_ = nullptr;
-  HWND options_[4] = {};
+  std::vector<HWND> controls_;  // by role
   HFONT uiFont_ = nullptr;
   HFONT listFont_ = nullptr;
   int dpiX_ = 96;

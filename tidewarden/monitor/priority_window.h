@@ -1,21 +1,69 @@
 #pragma once
 
+#include <array>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "common/twips.h"
 #include "platform/message_boxes.h"
 #include "tidewarden/monitor/process_monitor.h"
 
 namespace tidewarden {
 
-// A control of the priority window, placed in twips within the client area (the option
-// buttons within their frame).
-struct ControlLayout {
-  const char16_t* name;
-  const char16_t* caption;
-  int left;
-  int top;
+// What a control of the priority window is; the screen side creates each kind its own way.
+enum class PriorityControlKind {
+  Label,
+  ColumnHeading,  // a button over a list's column that does nothing
+  List,
+  PushButton,
+  GroupFrame,
+  OptionButton,
+};
+
+// The controls in the order they are created, which is the order Tab walks them in; a
+// control's place in the table is its role.
+enum class PriorityControlRole {
+  RunningLabel,
+  NameHeading,
+  PriorityHeading,
+  ThreadCountHeading,
+  ProcessIdHeading,  // captioned "handle"; its column shows the process id
+  RunningList,
+  AddButton,
+  WatchLabel,
+  PathHeading,
+  WatchPriorityHeading,
+  WatchList,
+  OptionFrame,
+  DeleteButton,
+  OkButton,
+  RealtimeOption,
+  HighOption,
+  NormalOption,
+  IdleOption,
+};
+
+// The option buttons in the order of the priority options they choose.
+inline constexpr std::array<PriorityControlRole, 4> kPriorityOptions = {
+    PriorityControlRole::RealtimeOption, PriorityControlRole::HighOption,
+    PriorityControlRole::NormalOption, PriorityControlRole::IdleOption};
+
+// The command OK reports with: the one the dialog keyboard handling sends for Enter.
+inline constexpr int kOkCommand = 1;
+
+struct PriorityWindowControl {
+  PriorityControlRole role;
+  PriorityControlKind kind;
+  std::u16string_view caption;
+  common::TwipsRect rect;  // in the client area
+  int command;             // the id it reports with; 0 for a control that reports nothing
+};
+
+// A caption measured in the window's font on the screen at hand, in pixels.
+struct TextExtent {
   int width;
   int height;
 };
@@ -27,8 +75,14 @@ class PriorityWindow {
   static constexpr char16_t kCaption[] = u"プロセス監視の設定";
   static constexpr int kClientWidth = 7815;
   static constexpr int kClientHeight = 7635;
-  static const std::vector<ControlLayout>& Layout();
-  static const std::vector<ControlLayout>& OptionLayout();
+  static std::span<const PriorityWindowControl> Controls();
+  static const PriorityWindowControl& Control(PriorityControlRole role);
+  // The control that reports with `command`, if any does.
+  static std::optional<PriorityControlRole> ControlOfCommand(int command);
+  // Where a control goes on a screen of dpiX by dpiY dots per inch. `caption` is its caption
+  // measured in the font it is drawn in; only a label's size depends on it.
+  static common::PixelRect PlaceControl(PriorityControlRole role, int dpiX, int dpiY,
+                                        TextExtent caption);
 
   PriorityWindow(ProcessMonitor& monitor, ProgramState& state, platform::MessageBoxes& boxes)
       : monitor_(monitor), state_(state), boxes_(boxes) {}
