@@ -5,6 +5,7 @@
 #include "marrowgate/settings_form.h"
 #include "marrowgate/settings_window_win32.h"
 #include "platform/win32/dll_search.h"
+#include "platform/win32/message_boxes_win32.h"
 #include "platform/win32/profile_strings_win32.h"
 #include "platform/win32/session_win32.h"
 
@@ -22,7 +23,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   platform::win32::SessionWin32 session;
   platform::win32::ProfileStringsWin32 profile;
   platform::win32::AppLifetimeWin32 lifetime(nullptr, kInstanceName);
-  marrowgate::OwnedMessageBoxes boxes;
+  platform::win32::MessageBoxesWin32 boxes;
   marrowgate::SettingsForm form(session, profile, boxes);
   marrowgate::SettingsWindowWin32 window(instance, form, session.DpiX(), session.DpiY(),
                                          showCommand);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/win32/ui_font.h"
 #include "platform/win32/wide_text.h"
 
 namespace marrowgate {
@@ -33,15 +34,6 @@ DWORD StyleOf(const SettingsFormControl& control) {
       return common | SS_NOPREFIX | (control.rightAligned ? SS_RIGHT : SS_LEFT);
   }
   return common;
-}
-
-HFONT CreateMessageFont() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    return nullptr;
-  }
-  return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
 }  // namespace
@@ -80,7 +72,7 @@ void SettingsWindowWin32::Create() {
   window_ = CreateWindowExW(0, kWindowClass, platform::win32::Wide(title), style, x, y, width,
                             height, nullptr, nullptr, instance_, this);
   if (window_ == nullptr) return;
-  font_ = CreateMessageFont();
+  font_ = platform::win32::CreateMessageFont();
   CreateControls();
 }
 
@@ -187,18 +179,6 @@ LRESULT SettingsWindowWin32::Handle(HWND window, UINT message, WPARAM wParam, LP
       break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void OwnedMessageBoxes::ShowOk(const std::u16string& title, const std::u16string& text,
-                               platform::MessageIcon icon) {
-  UINT flags = MB_OK;
-  switch (icon) {
-    case platform::MessageIcon::Information: flags |= MB_ICONINFORMATION; break;
-    case platform::MessageIcon::Warning: flags |= MB_ICONWARNING; break;
-    case platform::MessageIcon::Error: flags |= MB_ICONERROR; break;
-    case platform::MessageIcon::None: break;
-  }
-  MessageBoxW(owner_, platform::win32::Wide(text), platform::win32::Wide(title), flags);
 }
 
 }  // namespace marrowgate

@@ -6,7 +6,6 @@
 
 #include "marrowgate/form_layout.h"
 #include "marrowgate/settings_form.h"
-#include "platform/message_boxes.h"
 
 namespace marrowgate {
 
@@ -42,17 +41,6 @@ class SettingsWindowWin32 : public FormWindow {
   HFONT font_ = nullptr;
   HWND lastFocus_ = nullptr;
   std::array<HWND, 5> controls_{};
-};
-
-// Message boxes owned by the settings window: while one shows, the window takes no clicks.
-class OwnedMessageBoxes : public platform::MessageBoxes {
- public:
-  void SetOwner(HWND owner) { owner_ = owner; }
-  void ShowOk(const std::u16string& title, const std::u16string& text,
-              platform::MessageIcon icon) override;
-
- private:
-  HWND owner_ = nullptr;
 };
 
 }  // namespace marrowgate

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/ui_font.h"
 #include "platform/win32/wide_text.h"
 
 namespace tidewarden {
@@ -69,12 +70,8 @@ HFONT CreateListFont(int dpiY) {
 }
 
 HFONT CreateUiFont() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-  }
-  return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  HFONT font = platform::win32::CreateMessageFont();
+  return font != nullptr ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 // Rewrites a list box to the core's rows in place: only rows whose text changed are touched.

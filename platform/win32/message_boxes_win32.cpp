@@ -21,8 +21,8 @@ UINT IconFlag(MessageIcon icon) {
 
 void MessageBoxesWin32::ShowOk(const std::u16string& title, const std::u16string& text,
                                MessageIcon icon) {
-  // No owner: the programs' own windows are hidden, and the box must still come to the front.
-  MessageBoxW(nullptr, Wide(text), Wide(title), MB_OK | MB_SETFOREGROUND | IconFlag(icon));
+  const UINT place = owner_ != nullptr ? 0 : MB_SETFOREGROUND;
+  MessageBoxW(owner_, Wide(text), Wide(title), MB_OK | place | IconFlag(icon));
 }
 
 }  // namespace platform::win32
