@@ -14,16 +14,10 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "e2e"))
 import harness  # noqa: E402
-from tray_bench import linux_view, stats  # noqa: E402
+from tray_bench import linux_view, running_tidewarden, stats  # noqa: E402
 
-PRIORITY = ("プロセス監視の設定", "TidewardenPriorityWindow")
-MARROWGATE = ("Tidewardenツールの設定", "MarrowgateForm")
-
-
-def window_probe(window, command, *args):
-    answer, _ = harness.probe(command, harness.hex_text(window[0]), harness.hex_text(window[1]),
-                              *[str(a) for a in args])
-    return answer or {}
+PRIORITY = harness.TopWindow("プロセス監視の設定", "TidewardenPriorityWindow")
+MARROWGATE = harness.TopWindow("Tidewardenツールの設定", "MarrowgateForm")
 
 
 def choose(*path):
@@ -34,9 +28,15 @@ def choose(*path):
     return all(harness.choose_menu_item(caption, 5000) for caption in path)
 
 
+def marrowgate_controls():
+    """Marrowgate's window and controls once it is there, else None."""
+    answer = MARROWGATE.probe("controls") or {}
+    return answer if answer.get("found") else None
+
+
 def census():
     """USER and GDI objects as counted from inside Tidewarden (Wine's own counts are 0)."""
-    answer, _ = harness.menuprobe("census", harness.hex_text("Tidewarden "), "10000")
+    answer, _ = harness.menuprobe("census", harness.hex_text(harness.TRAY_WINDOW.title), "10000")
     answer = answer or {}
     return {"user_" + key: answer.get(key) for key in ("menus", "windows", "icons")} | {
         "gdi_objects": answer.get("gdi")}
@@ -53,21 +53,15 @@ def snapshot(windows_pid, pid):
 
 def main():
     seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 1800
-    folder = harness.ProgramFolder()
-    started = harness.Started(folder.exe("Tidewarden.exe"), [])
     counts = {"menus": 0, "priority windows": 0, "applies": 0, "failed steps": 0}
-    try:
-        harness.wait_until(lambda: os.path.exists(folder.exe("hwnd.tmp")), 20)
-        time.sleep(3)
-        answer, _ = harness.probe("window-of", harness.hex_text("Tidewarden "))
-        windows_pid = answer[0]["pid"]
+    with running_tidewarden() as (started, windows_pid):
         # One round of everything first, so what the system sets up once (the menu's and the
         # priority window's fonts, bitmaps and icons, about 160 GDI objects and 6 icons under
         # Wine) is not counted as growth.
         choose("メニューを閉じる")
         choose("プロセス監視", "設定の変更")
         time.sleep(3)
-        window_probe(PRIORITY, "close")
+        PRIORITY.close()
         time.sleep(1)
         first = snapshot(windows_pid, started.process.pid)
         end = time.monotonic() + seconds
@@ -79,17 +73,17 @@ def main():
             if turn % 6 == 0:
                 ok = choose("プロセス監視", "設定の変更") and ok
                 time.sleep(3)  # three refreshes of the running list
-                ok = bool(window_probe(PRIORITY, "close").get("posted")) and ok
+                ok = PRIORITY.close() and ok
                 counts["priority windows"] += 1
             if turn % 12 == 0:
                 ok = choose("ツール設定の変更") and ok
-                if harness.wait_until(lambda: window_probe(MARROWGATE, "controls").get("found"), 10):
-                    combos = [c for c in window_probe(MARROWGATE, "controls").get("controls", [])
-                              if c.get("class") == "ComboBox"]
+                window = harness.wait_until(marrowgate_controls, 10)
+                if window:
+                    combos = [c for c in window.get("controls", []) if c.get("class") == "ComboBox"]
                     if combos:
-                        window_probe(MARROWGATE, "combo-pick", combos[0]["id"], turn % 3)
-                    window_probe(MARROWGATE, "press", 1)
-                    window_probe(MARROWGATE, "close")
+                        MARROWGATE.probe("combo-pick", combos[0]["id"], turn % 3)
+                    MARROWGATE.probe("press", 1)
+                    MARROWGATE.close()
                     counts["applies"] += 1
                 else:
                     ok = False
@@ -100,9 +94,6 @@ def main():
         print(f"  still running: {started.process.poll() is None}")
         for key in sorted(first):
             print(f"  {key}: start {first[key]}, end {last.get(key)}")
-    finally:
-        started.kill()
-        folder.remove()
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 Run inside a Wine session with the e2e variables set (tools/bench.sh does that).
 Usage: tray_bench.py [IDLE_SECONDS]
 """
+import contextlib
 import os
 import statistics
 import sys
@@ -36,15 +37,25 @@ def unix_cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / ticks
 
 
+@contextlib.contextmanager
+def running_tidewarden():
+    """Tidewarden started from a copy of the programs and settled: (the started program, its
+    Windows process id). Ended and its copy removed afterwards."""
+    folder = harness.ProgramFolder()
+    try:
+        started = harness.start_tray(folder, timeout=20)
+        try:
+            time.sleep(3)
+            yield started, harness.TRAY_WINDOW.copies()[0]["pid"]
+        finally:
+            started.kill()
+    finally:
+        folder.remove()
+
+
 def main():
     idle_seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 300
-    folder = harness.ProgramFolder()
-    started = harness.Started(folder.exe("Tidewarden.exe"), [])
-    try:
-        harness.wait_until(lambda: os.path.exists(folder.exe("hwnd.tmp")), 20)
-        time.sleep(3)
-        answer, _ = harness.probe("window-of", harness.hex_text("Tidewarden "))
-        windows_pid = answer[0]["pid"]  # a list of the windows with that caption
+    with running_tidewarden() as (started, windows_pid):
         pid = started.process.pid
         first, cpu0, linux0 = stats(windows_pid), unix_cpu_seconds(pid), linux_view(pid)
         time.sleep(idle_seconds)
@@ -72,9 +83,6 @@ def main():
         after = stats(windows_pid)
         print(f"  after 10 menus: working_set {after['working_set']}, "
               f"linux {linux_view(started.process.pid)}")
-    finally:
-        started.kill()
-        folder.remove()
 
 
 if __name__ == "__main__":

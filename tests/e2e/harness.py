@@ -100,17 +100,73 @@ def run(exe, args, timeout=30, trace=False):
     return Started(exe, args, trace=trace).wait(timeout)
 
 
-def probe(*args, timeout=30):
-    """Runs winprobe.exe and returns its JSON answer and exit code."""
+def _answer(program, args, timeout):
+    """Runs one of the test programs that answer with a line of JSON: that answer (None when it
+    printed nothing) and its exit code."""
     # Output goes through a file, not a pipe: Wine's own helper processes may inherit a pipe
     # and keep it open long after the probe has ended.
-    done = run(os.path.join(E2E_BIN, "winprobe.exe"), list(args), timeout=timeout)
+    done = run(os.path.join(E2E_BIN, program), list(args), timeout=timeout)
     lines = done.stdout.strip().splitlines()
     return (json.loads(lines[-1]) if lines else None), done.status
 
 
+def probe(*args, timeout=30):
+    """Runs winprobe.exe and returns its JSON answer and exit code."""
+    return _answer("winprobe.exe", args, timeout)
+
+
 def hex_text(text):
     return text.encode("utf-8").hex()
+
+
+def _probe_list(*args):
+    answer, status = probe(*args)
+    if status != 0 or not isinstance(answer, list):
+        raise AssertionError(f"winprobe {args[0]} failed: {answer}")
+    return answer
+
+
+def processes():
+    """The running processes as winprobe lists them: pid, parent, name, threads, base."""
+    return _probe_list("processes")
+
+
+def all_windows():
+    """Every top-level window: hwnd, pid, class, title, visible."""
+    return _probe_list("windows")
+
+
+def windows_titled(title):
+    """The top-level windows with exactly that title, of any class, hidden ones too."""
+    return _probe_list("window-of", hex_text(title))
+
+
+class TopWindow:
+    """A top-level window of a program under test, named by its exact title and class."""
+
+    def __init__(self, title, window_class):
+        self.title = title
+        self.window_class = window_class
+
+    def probe(self, command, *args):
+        """A winprobe command aimed at this window (controls, combo-pick, list-pick, press,
+        close); its JSON answer."""
+        answer, _ = probe(command, hex_text(self.title), hex_text(self.window_class),
+                          *[str(a) for a in args])
+        return answer
+
+    def shown(self):
+        """The window and its controls once it is shown; None before."""
+        answer = self.probe("controls")
+        return answer if answer and answer.get("found") and answer["visible"] else None
+
+    def copies(self):
+        """Every window with this title and class, hidden ones too."""
+        return [w for w in windows_titled(self.title) if w["class"] == self.window_class]
+
+    def close(self):
+        """Closes it as its close box does; True when the close was posted."""
+        return bool((self.probe("close") or {}).get("posted"))
 
 
 def read_message_box(title, timeout_ms=10000, press=False):
@@ -351,6 +407,36 @@ def recorded_starts(folder, with_times=False):
     return [command_line for _, command_line in starts]
 
 
+# --- Tidewarden.exe, the tray program ---------------------------------------------------------
+
+TRAY_WINDOW = TopWindow("Tidewarden ", "TidewardenMain")   # its hidden main window
+TRAY_STARTUP = 15.0   # allowance for Wine to start it
+
+
+def read_hwnd_file(folder):
+    """What the tray program in `folder` wrote to hwnd.tmp so far (b"" when nothing)."""
+    try:
+        with open(folder.exe("hwnd.tmp"), "rb") as file:
+            return file.read()
+    except FileNotFoundError:
+        return b""
+
+
+def start_tray(folder, args=(), env=None, timeout=TRAY_STARTUP):
+    """Starts the tray program of `folder` and waits until it has written its whole hwnd.tmp,
+    the sign that it is up; ends it and raises AssertionError when that takes longer than
+    `timeout` s. A hwnd.tmp of an earlier run is removed first."""
+    hwnd_file = folder.exe("hwnd.tmp")
+    if os.path.exists(hwnd_file):
+        os.unlink(hwnd_file)
+    started = Started(folder.exe("Tidewarden.exe"), list(args), env=env)
+    if not wait_until(lambda: read_hwnd_file(folder).endswith(b"\n"), timeout):
+        started.kill()
+        raise AssertionError(f"Tidewarden did not start: no complete hwnd.tmp within {timeout} s"
+                             f" (has: {read_hwnd_file(folder)!r})")
+    return started
+
+
 class WineTestCase(unittest.TestCase):
     """Gives each test a fresh copy of the program folder."""
 
@@ -358,14 +444,26 @@ class WineTestCase(unittest.TestCase):
         self.folder = ProgramFolder()
         self.addCleanup(self.folder.remove)
 
+    def sweep_tray_at_end(self):
+        """Sweeps the tray once after the test, when every program it started has been ended:
+        no icon of theirs may stay behind."""
+        if not getattr(self, "_sweeps_tray", False):
+            self._sweeps_tray = True
+            self.addCleanup(sweep_tray)
+
+    def start_tray(self, folder=None, args=(), env=None, timeout=TRAY_STARTUP):
+        """start_tray on this test's folder (or `folder`), ended after the test."""
+        self.sweep_tray_at_end()
+        started = start_tray(folder or self.folder, args, env, timeout)
+        self.addCleanup(started.kill)
+        return started
+
 
 # --- Popup menus: menuprobe.exe reads them through menuhook.dll inside the menu's thread -------
 
 def menuprobe(*args, timeout=30):
     """Runs menuprobe.exe and returns its JSON answer and exit code."""
-    done = run(os.path.join(E2E_BIN, "menuprobe.exe"), list(args), timeout=timeout)
-    lines = done.stdout.strip().splitlines()
-    return (json.loads(lines[-1]) if lines else None), done.status
+    return _answer("menuprobe.exe", args, timeout)
 
 
 def read_menus(timeout_ms=10000):

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "menuhook.h"
+#include "probe_support.h"
 
 #define TW_STRINGIFY2(x) #x
 #define TW_STRINGIFY(x) TW_STRINGIFY2(x)
@@ -36,12 +37,11 @@ extern "C" LRESULT CALLBACK MenuHookProc(int code, WPARAM wParam, LPARAM lParam)
 
 namespace {
 
+using probe::JsonArray;
+using probe::JsonObject;
+
 // Deeper nesting than this is taken for a menu that contains itself.
 constexpr int kMaxDepth = 8;
-
-std::string Flag(const char* name, bool value) {
-  return std::string(",\"") + name + "\":" + (value ? "true" : "false");
-}
 
 std::string ItemsJson(HMENU menu, int depth);
 
@@ -60,36 +60,29 @@ std::string ItemJson(HMENU menu, int pos, int depth) {
       caption.clear();
     }
   }
-  char head[64];
-  std::snprintf(head, sizeof head, "{\"pos\":%d,\"id\":%u", pos, info.wID);
-  std::string out = head;
-  out += ",\"caption\":" + probe_text::Json(caption);
-  out += Flag("separator", (info.fType & MFT_SEPARATOR) != 0);
-  out += Flag("checked", (info.fState & MFS_CHECKED) != 0);
-  out += Flag("radio", (info.fType & MFT_RADIOCHECK) != 0);
-  out += Flag("disabled", (info.fState & (MF_GRAYED | MF_DISABLED)) != 0);
-  out += Flag("grayed", (info.fState & MF_GRAYED) != 0);
-  out += Flag("default", (info.fState & MFS_DEFAULT) != 0);
-  out += Flag("highlighted", (info.fState & MFS_HILITE) != 0);
-  out += Flag("ownerdraw", (info.fType & MFT_OWNERDRAW) != 0);
-  out += Flag("bitmap", (info.fType & MFT_BITMAP) != 0);
-  out += ",\"submenu\":";
-  if (info.hSubMenu != nullptr && depth < kMaxDepth) {
-    out += ItemsJson(info.hSubMenu, depth + 1);
-  } else {
-    out += "null";
-  }
-  return out + "}";
+  const bool opens = info.hSubMenu != nullptr && depth < kMaxDepth;
+  return JsonObject()
+      .Number("pos", pos)
+      .Number("id", info.wID)
+      .Text("caption", caption)
+      .Bool("separator", (info.fType & MFT_SEPARATOR) != 0)
+      .Bool("checked", (info.fState & MFS_CHECKED) != 0)
+      .Bool("radio", (info.fType & MFT_RADIOCHECK) != 0)
+      .Bool("disabled", (info.fState & (MF_GRAYED | MF_DISABLED)) != 0)
+      .Bool("grayed", (info.fState & MF_GRAYED) != 0)
+      .Bool("default", (info.fState & MFS_DEFAULT) != 0)
+      .Bool("highlighted", (info.fState & MFS_HILITE) != 0)
+      .Bool("ownerdraw", (info.fType & MFT_OWNERDRAW) != 0)
+      .Bool("bitmap", (info.fType & MFT_BITMAP) != 0)
+      .Raw("submenu", opens ? ItemsJson(info.hSubMenu, depth + 1) : "null")
+      .Str();
 }
 
 std::string ItemsJson(HMENU menu, int depth) {
-  std::string out = "[";
+  JsonArray items;
   const int count = GetMenuItemCount(menu);
-  for (int pos = 0; pos < count; ++pos) {
-    if (pos > 0) out += ',';
-    out += ItemJson(menu, pos, depth);
-  }
-  return out + "]";
+  for (int pos = 0; pos < count; ++pos) items.Add(ItemJson(menu, pos, depth));
+  return items.Str();
 }
 
 struct Popup {
@@ -98,15 +91,18 @@ struct Popup {
   int level;
 };
 
-BOOL CALLBACK CollectPopup(HWND window, LPARAM list) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (lstrcmpW(name, L"#32768") == 0 && IsWindowVisible(window) &&
-      GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+// The shown popup menus of this thread.
+std::vector<Popup> ShownPopups() {
+  std::vector<Popup> popups;
+  for (HWND window : probe::TopLevelWindows()) {
+    if (probe::ClassOf(window) != probe::kPopupMenuClass || !IsWindowVisible(window) ||
+        GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) {
+      continue;
+    }
     const auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
-    if (menu != nullptr) reinterpret_cast<std::vector<Popup>*>(list)->push_back({window, menu, 0});
+    if (menu != nullptr) popups.push_back({window, menu, 0});
   }
-  return TRUE;
+  return popups;
 }
 
 bool HasSubmenu(HMENU menu, HMENU submenu) {
@@ -137,25 +133,28 @@ void AssignLevels(std::vector<Popup>& popups) {
 }
 
 std::string Answer() {
-  std::vector<Popup> popups;
-  EnumWindows(CollectPopup, reinterpret_cast<LPARAM>(&popups));
+  std::vector<Popup> popups = ShownPopups();
   AssignLevels(popups);
-  char head[96];
-  std::snprintf(head, sizeof head, "{\"pid\":%lu,\"tid\":%lu,\"menus\":[", GetCurrentProcessId(),
-                GetCurrentThreadId());
-  std::string out = head;
-  for (size_t i = 0; i < popups.size(); ++i) {
+  JsonArray menus;
+  for (const Popup& popup : popups) {
     RECT rect{};
-    GetWindowRect(popups[i].window, &rect);
-    char popup[160];
-    std::snprintf(popup, sizeof popup, "%s{\"hwnd\":%llu,\"level\":%d,\"rect\":[%ld,%ld,%ld,%ld]",
-                  i > 0 ? "," : "",
-                  static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(popups[i].window)),
-                  popups[i].level, rect.left, rect.top, rect.right, rect.bottom);
-    out += popup;
-    out += ",\"items\":" + ItemsJson(popups[i].menu, 0) + "}";
+    GetWindowRect(popup.window, &rect);
+    JsonArray corners;
+    for (const LONG corner : {rect.left, rect.top, rect.right, rect.bottom}) {
+      corners.Add(std::to_string(corner));
+    }
+    menus.Add(JsonObject()
+                  .Raw("hwnd", probe::HandleNumber(popup.window))
+                  .Number("level", popup.level)
+                  .Raw("rect", corners.Str())
+                  .Raw("items", ItemsJson(popup.menu, 0))
+                  .Str());
   }
-  return out + "]}";
+  return JsonObject()
+      .Number("pid", GetCurrentProcessId())
+      .Number("tid", GetCurrentThreadId())
+      .Raw("menus", menus.Str())
+      .Str();
 }
 
 std::string Census() {
@@ -203,10 +202,13 @@ std::string Census() {
       if (type != 0) ++gdi;
     }
   }
-  char json[160];
-  std::snprintf(json, sizeof json, "{\"pid\":%lu,\"menus\":%d,\"windows\":%d,\"icons\":%d,"
-                "\"gdi\":%d}", GetCurrentProcessId(), menus, windows, icons, gdi);
-  return json;
+  return JsonObject()
+      .Number("pid", GetCurrentProcessId())
+      .Number("menus", menus)
+      .Number("windows", windows)
+      .Number("icons", icons)
+      .Number("gdi", gdi)
+      .Str();
 }
 
 void Reply(WPARAM probePid, LPARAM sequence, bool census) {

@@ -23,15 +23,19 @@
 // Exit 2 when menuhook.dll cannot be used, 64 on a wrong command line.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "menuhook.h"
+#include "probe_support.h"
 
 namespace {
+
+using probe::Answer;
+using probe::Args;
+using probe::JsonObject;
 
 // --- Just enough JSON to read menuhook's answer back -----------------------------------------
 
@@ -108,20 +112,16 @@ class Parser {
       }
       if (at_ >= text_.size()) return false;
       const char e = text_[at_++];
-      switch (e) {
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'u': {
-          if (at_ + 4 > text_.size()) return false;
-          AppendUtf8(out, static_cast<unsigned>(
-                              std::strtoul(text_.substr(at_, 4).c_str(), nullptr, 16)));
-          at_ += 4;
-          break;
-        }
-        default: out += e;
+      if (e == 'u') {
+        if (at_ + 4 > text_.size()) return false;
+        AppendUtf8(out, static_cast<unsigned>(
+                            std::strtoul(text_.substr(at_, 4).c_str(), nullptr, 16)));
+        at_ += 4;
+      } else if (const int escape = probe_text::IndexIn(probe_text::kJsonEscapeLetters, e);
+                 escape >= 0) {
+        out += probe_text::kJsonEscaped[escape];
+      } else {
+        out += e == 'b' ? '\b' : e == 'f' ? '\f' : e;  // and '/' as itself
       }
     }
     return false;
@@ -181,22 +181,6 @@ class Parser {
 };
 
 // --- Finding the menu and asking the hook ----------------------------------------------------
-
-BOOL CALLBACK FindShownPopup(HWND window, LPARAM found) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (lstrcmpW(name, L"#32768") == 0 && IsWindowVisible(window)) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND ShownPopup() {
-  HWND found = nullptr;
-  EnumWindows(FindShownPopup, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
 
 std::wstring OwnFolder() {
   wchar_t path[MAX_PATH] = {};
@@ -302,7 +286,7 @@ struct Reading {
 Reading ReadMenus(MenuReader& reader, ULONGLONG deadline) {
   Reading reading;
   for (;;) {
-    reading.popup = ShownPopup();
+    reading.popup = probe::FirstShown(probe::kPopupMenuClass, [](HWND) { return true; });
     if (reading.popup != nullptr) {
       reading.sawPopup = true;
       bool hookFailed = false;
@@ -330,37 +314,44 @@ Reading ReadMenus(MenuReader& reader, ULONGLONG deadline) {
 }
 
 int PrintNotFound(const Reading& reading, int status) {
-  std::printf("{\"found\":false,\"popup\":%s,\"error\":%s}\n",
-              reading.sawPopup ? "true" : "false", probe_text::JsonUtf8(reading.error).c_str());
-  return status;
+  return Answer(JsonObject()
+                    .Bool("found", false)
+                    .Bool("popup", reading.sawPopup)
+                    .Utf8("error", reading.error),
+                status);
 }
 
-int Read(DWORD timeoutMs) {
+int Read(const Args& args) {
   const ULONGLONG started = GetTickCount64();
   MenuReader reader;
   Reading reading;
   reading.error = reader.Open();
   if (!reading.error.empty()) return PrintNotFound(reading, 2);
-  reading = ReadMenus(reader, started + timeoutMs);
+  reading = ReadMenus(reader, started + args.Timeout(0));
   if (reading.json.empty()) return PrintNotFound(reading, 1);
-  std::printf("{\"found\":true,\"ms\":%llu,\"total_ms\":%llu,%s\n", reading.askMs,
-              GetTickCount64() - started, reading.json.c_str() + 1);
-  return 0;
+  return Answer(JsonObject()
+                    .Bool("found", true)
+                    .Number("ms", reading.askMs)
+                    .Number("total_ms", GetTickCount64() - started)
+                    .Fields(reading.json),
+                0);
 }
 
-bool PostKey(HWND window, WPARAM key) {
-  const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
-  return PostMessageW(window, WM_KEYDOWN, key, static_cast<LPARAM>(1u | (scan << 16))) != 0;
+// The start of a successful choice's answer.
+JsonObject Chosen(long long pos, int downs) {
+  JsonObject answer;
+  answer.Bool("chosen", true).Number("pos", pos).Number("downs", downs);
+  return answer;
 }
 
 int ChooseFailed(const std::string& error, const std::string& caption, int status = 1) {
-  std::printf("{\"chosen\":false,\"error\":%s,\"caption\":%s}\n",
-              probe_text::JsonUtf8(error).c_str(), probe_text::JsonUtf8(caption).c_str());
-  return status;
+  return Answer(JsonObject().Bool("chosen", false).Utf8("error", error).Utf8("caption", caption),
+                status);
 }
 
-int Choose(const std::string& caption, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+int Choose(const Args& args) {
+  const std::string caption = args.Bytes(0);
+  const ULONGLONG deadline = GetTickCount64() + args.Timeout(1);
   MenuReader reader;
   std::string error = reader.Open();
   if (!error.empty()) return ChooseFailed(error, caption, 2);
@@ -393,8 +384,8 @@ int Choose(const std::string& caption, DWORD timeoutMs) {
   if ((*target)["disabled"].True()) return ChooseFailed("item disabled", caption);
   const long long pos = (*target)["pos"].Integer();
 
-  bool posted = PostKey(popup, VK_HOME);
-  for (int i = 0; i < downs && posted; ++i) posted = PostKey(popup, VK_DOWN);
+  bool posted = probe::PostKey(popup, VK_HOME);
+  for (int i = 0; i < downs && posted; ++i) posted = probe::PostKey(popup, VK_DOWN);
   if (!posted) return ChooseFailed("PostMessage failed", caption);
 
   // Posted keys are handled after the hook's sent message, so ask until the selection
@@ -411,7 +402,7 @@ int Choose(const std::string& caption, DWORD timeoutMs) {
     if (!selected) Sleep(20);
   }
   if (!selected) return ChooseFailed("the item did not become highlighted", caption);
-  if (!PostKey(popup, VK_RETURN)) return ChooseFailed("PostMessage failed", caption);
+  if (!probe::PostKey(popup, VK_RETURN)) return ChooseFailed("PostMessage failed", caption);
 
   // Return on an item with a submenu opens that submenu instead of closing the menu.
   if ((*target)["submenu"].kind == Value::kArray) {
@@ -423,28 +414,25 @@ int Choose(const std::string& caption, DWORD timeoutMs) {
       opened = now.menus.items.size() > before;
       if (!opened) Sleep(20);
     }
-    std::printf("{\"chosen\":true,\"pos\":%lld,\"downs\":%d,\"opened\":%s,"
-                "\"caption\":%s}\n",
-                pos, downs, opened ? "true" : "false", probe_text::JsonUtf8(caption).c_str());
-    return opened ? 0 : 1;
+    return Answer(Chosen(pos, downs).Bool("opened", opened).Utf8("caption", caption),
+                  opened ? 0 : 1);
   }
 
   bool closed = false;
   while (!(closed = !IsWindow(popup) || !IsWindowVisible(popup)) && Remaining(deadline) > 0) {
     Sleep(20);
   }
-  std::printf("{\"chosen\":true,\"pos\":%lld,\"downs\":%d,\"closed\":%s,\"caption\":%s}\n",
-              pos, downs, closed ? "true" : "false", probe_text::JsonUtf8(caption).c_str());
-  return closed ? 0 : 1;
+  return Answer(Chosen(pos, downs).Bool("closed", closed).Utf8("caption", caption),
+                closed ? 0 : 1);
 }
 
-int Census(const std::wstring& title, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+int Census(const Args& args) {
+  const std::wstring title = args.Text(0);
+  const ULONGLONG deadline = GetTickCount64() + args.Timeout(1);
   MenuReader reader;
   std::string error = reader.Open();
   const auto failed = [&](const std::string& why, int status) {
-    std::printf("{\"found\":false,\"error\":%s}\n", probe_text::JsonUtf8(why).c_str());
-    return status;
+    return Answer(JsonObject().Bool("found", false).Utf8("error", why), status);
   };
   if (!error.empty()) return failed(error, 2);
   for (;;) {
@@ -453,31 +441,24 @@ int Census(const std::wstring& title, DWORD timeoutMs) {
       bool hookFailed = false;
       const std::string json = reader.Ask(window, deadline, hookFailed, true);
       if (hookFailed) return failed("SetWindowsHookEx failed", 1);
-      if (!json.empty()) {
-        std::printf("{\"found\":true,%s\n", json.c_str() + 1);
-        return 0;
-      }
+      if (!json.empty()) return Answer(JsonObject().Bool("found", true).Fields(json), 0);
     }
     if (Remaining(deadline) == 0) return failed(window ? "the hook did not answer" : "no window", 1);
     Sleep(50);
   }
 }
 
+constexpr probe::Command kCommands[] = {
+    {L"read", "[MS]", "the shown popup menus and their items, outermost first", 0, 1, Read},
+    {L"choose", "HEXCAPTION [MS]",
+     "choose the item with exactly that caption in the innermost open menu", 1, 2, Choose},
+    {L"census", "HEXTITLE [MS]",
+     "USER and GDI objects held by the process of the window with that title", 1, 2, Census},
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const std::vector<std::wstring> args(argv + 1, argv + argc);
-  auto timeoutAt = [&](size_t i) {
-    return args.size() > i ? static_cast<DWORD>(std::wcstoul(args[i].c_str(), nullptr, 10))
-                           : DWORD{10000};
-  };
-  if (!args.empty() && args.size() <= 2 && args[0] == L"read") return Read(timeoutAt(1));
-  if (args.size() >= 2 && args.size() <= 3 && args[0] == L"choose") {
-    return Choose(probe_text::FromHex(args[1]), timeoutAt(2));
-  }
-  if (args.size() >= 2 && args.size() <= 3 && args[0] == L"census") {
-    return Census(probe_text::FromHexUtf8(args[1]), timeoutAt(2));
-  }
-  std::fprintf(stderr, "usage: menuprobe read [MS] | choose HEXCAPTION [MS] | census HEXTITLE [MS]\n");
-  return 64;
+  return probe::RunCommandLine("menuprobe", {std::begin(kCommands), std::end(kCommands)}, argc,
+                               argv);
 }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace probe_text {
@@ -42,24 +43,30 @@ inline std::string FromHex(const std::wstring& hex) {
 // The text a hex argument of UTF-8 bytes stands for.
 inline std::wstring FromHexUtf8(const std::wstring& hex) { return FromUtf8(FromHex(hex)); }
 
+// The characters a JSON string carries as a backslash and a letter, and those letters; other
+// control characters go as \u00XX.
+inline constexpr char kJsonEscaped[] = "\"\\\n\r\t";
+inline constexpr char kJsonEscapeLetters[] = "\"\\nrt";
+
+// Where c stands in `characters` (a string of them), or -1.
+inline int IndexIn(const char* characters, char c) {
+  const char* at = c != '\0' ? std::strchr(characters, c) : nullptr;
+  return at != nullptr ? static_cast<int>(at - characters) : -1;
+}
+
 // A JSON string of UTF-8 text.
 inline std::string JsonUtf8(const std::string& text) {
   std::string out = "\"";
   for (const char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
+    if (const int escape = IndexIn(kJsonEscaped, c); escape >= 0) {
+      out += '\\';
+      out += kJsonEscapeLetters[escape];
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      out += escaped;
+    } else {
+      out += c;
     }
   }
   return out + "\"";

@@ -7,7 +7,7 @@ import time
 import harness
 
 TOOL_SETTINGS_ITEM = "ツール設定の変更"
-TOOL_SETTINGS_WINDOW, TOOL_SETTINGS_CLASS = "Tidewardenツールの設定", "MarrowgateForm"
+TOOL_SETTINGS_WINDOW = harness.TopWindow("Tidewardenツールの設定", "MarrowgateForm")
 EXPLORER_ITEM = "エクスプローラを再起動する"
 SETTINGS_ITEM = "設定の変更"
 VOLUME_MENU, MIXER_ITEM = "音量", "ボリューム"
@@ -16,37 +16,18 @@ STARTUP = 15.0
 SETTLE = 1.5   # long enough for a start that was going to happen to show
 
 
-def processes():
-    answer, status = harness.probe("processes")
-    if status != 0 or not isinstance(answer, list):
-        raise AssertionError(f"winprobe processes failed: {answer}")
-    return answer
-
-
-def windows():
-    answer, _ = harness.probe("windows")
-    return answer
-
-
 def close_window(window):
-    harness.probe("close", harness.hex_text(window["title"]), harness.hex_text(window["class"]))
+    harness.TopWindow(window["title"], window["class"]).close()
 
 
 class CommandsCase(harness.WineTestCase):
     def setUp(self):
         super().setUp()
-        hwnd_file = self.folder.exe("hwnd.tmp")
-        self.tidewarden = harness.Started(self.folder.exe("Tidewarden.exe"), [])
-        self.addCleanup(self.stop)
-        self.assertTrue(harness.wait_for_file(hwnd_file, STARTUP), "Tidewarden did not start")
-        self.pid = next(p["pid"] for p in processes() if p["name"] == "Tidewarden.exe")
-
-    def stop(self):
-        self.tidewarden.kill()
-        harness.sweep_tray()
+        self.tidewarden = self.start_tray(timeout=STARTUP)
+        self.pid = next(p["pid"] for p in harness.processes() if p["name"] == "Tidewarden.exe")
 
     def children(self):
-        return [p for p in processes() if p["parent"] == self.pid]
+        return [p for p in harness.processes() if p["parent"] == self.pid]
 
     def choose(self, *captions, picture=None):
         """Opens the menu with a right click and chooses the item, through its submenus; with
@@ -65,7 +46,7 @@ class CommandsCase(harness.WineTestCase):
     def assert_quiet(self):
         """Still running, and no message box or other window of its own on screen."""
         self.assertIsNone(self.tidewarden.process.poll(), "Tidewarden ended")
-        boxes = [w for w in windows() if w["pid"] == self.pid and w["visible"]]
+        boxes = [w for w in harness.all_windows() if w["pid"] == self.pid and w["visible"]]
         self.assertEqual(boxes, [], "Tidewarden shows a window")
 
     def assert_still_answering(self):
@@ -77,20 +58,20 @@ class CommandsCase(harness.WineTestCase):
     def test_tool_settings_item_opens_the_tool_settings_window(self):
         self.choose(TOOL_SETTINGS_ITEM, picture="menu-commands")
         shown = harness.wait_until(
-            lambda: [w for w in windows() if w["title"] == TOOL_SETTINGS_WINDOW and w["visible"]],
+            lambda: [w for w in harness.windows_titled(TOOL_SETTINGS_WINDOW.title) if w["visible"]],
             STARTUP)
         self.assertTrue(shown, "the tool settings window did not open")
-        self.assertEqual([w["class"] for w in shown], [TOOL_SETTINGS_CLASS])
+        self.assertEqual([w["class"] for w in shown], [TOOL_SETTINGS_WINDOW.window_class])
         started = [p for p in self.children() if p["pid"] == shown[0]["pid"]]
         self.assertEqual([p["name"] for p in started], ["Marrowgate.exe"])
         close_window(shown[0])
         gone = harness.wait_until(
-            lambda: all(p["pid"] != shown[0]["pid"] for p in processes()), 10)
+            lambda: all(p["pid"] != shown[0]["pid"] for p in harness.processes()), 10)
         self.assertTrue(gone, "the tool settings program did not end when closed")
 
     def test_explorer_restart_starts_explorer_and_the_program_keeps_answering(self):
         # Wine's desktop has no Progman window, so there is nothing to end and wait for.
-        self.assertFalse([w for w in windows() if w["class"] == "Progman"])
+        self.assertFalse([w for w in harness.all_windows() if w["class"] == "Progman"])
         self.choose(EXPLORER_ITEM)
         started = harness.wait_until(
             lambda: [p for p in self.children() if p["name"].lower() == "explorer.exe"], 10)
@@ -101,10 +82,10 @@ class CommandsCase(harness.WineTestCase):
         self.assert_still_answering()
 
     def end_explorer(self, pid):
-        for window in windows():
+        for window in harness.all_windows():
             if window["pid"] == pid and window["visible"]:
                 close_window(window)
-        harness.wait_until(lambda: all(p["pid"] != pid for p in processes()), 10)
+        harness.wait_until(lambda: all(p["pid"] != pid for p in harness.processes()), 10)
 
     def test_settings_and_mixer_start_their_program_only_where_it_is(self):
         windir = os.path.join(os.environ.get("WINEPREFIX", ""), "drive_c", "windows")

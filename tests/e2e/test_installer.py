@@ -15,11 +15,10 @@ import unittest
 import harness
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-MAIN_CAPTION = "Tidewarden "
-MAIN_CLASS = "TidewardenMain"
 TOOL_CAPTION = "Tidewardenツールの設定"
-TOOL_CLASS = "MarrowgateForm"
+TOOL_WINDOW = harness.TopWindow(TOOL_CAPTION, "MarrowgateForm")
 SETUP_CAPTION = "Tidewarden セットアップ"
+SETUP_WINDOW = harness.TopWindow(SETUP_CAPTION, "#32770")
 UNINSTALL_CAPTION = "Tidewarden アンインストール"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tidewarden"
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -73,18 +72,20 @@ def registry_values(key):
 
 
 def tidewarden_windows():
-    answer, _ = harness.probe("window-of", harness.hex_text(MAIN_CAPTION))
-    return [w for w in answer or [] if w["class"] == MAIN_CLASS]
+    return harness.TRAY_WINDOW.copies()
 
 
 def tool_windows():
-    answer, _ = harness.probe("window-of", harness.hex_text(TOOL_CAPTION))
-    return [w for w in answer or [] if w["class"] == TOOL_CLASS]
+    return TOOL_WINDOW.copies()
 
 
 def process_names():
-    answer, _ = harness.probe("processes")
-    return [p["name"] for p in answer or []]
+    return [p["name"] for p in harness.processes()]
+
+
+def dialog(title):
+    """A setup or uninstaller page, or a message box, with exactly that title."""
+    return harness.TopWindow(title, "#32770")
 
 
 def files_under(folder):
@@ -173,18 +174,15 @@ class InstallerCase(unittest.TestCase):
                 os.path.join(self.install_dir, "uninstall.exe")):
             harness.run(os.path.join(self.install_dir, "uninstall.exe"), ["/S"], timeout=INSTALL)
             harness.wait_until(lambda: registry_values(UNINSTALL_KEY) is None, 30, 0.3)
-        for caption, window_class, windows in ((MAIN_CAPTION, MAIN_CLASS, tidewarden_windows),
-                                               (TOOL_CAPTION, TOOL_CLASS, tool_windows)):
-            if windows():
-                harness.probe("close", harness.hex_text(caption), harness.hex_text(window_class))
-                harness.wait_until(lambda: not windows(), STARTUP)
+        for window in (harness.TRAY_WINDOW, TOOL_WINDOW):
+            if window.copies():
+                window.close()
+                harness.wait_until(lambda: not window.copies(), STARTUP)
         # A setup or uninstaller window a failed test left open.
-        answer, _ = harness.probe("windows")
-        for window in answer or []:
+        for window in harness.all_windows():
             if window["class"] == "#32770" and window["title"].startswith(
                     (SETUP_CAPTION, UNINSTALL_CAPTION)):
-                harness.probe("close", harness.hex_text(window["title"]),
-                              harness.hex_text("#32770"))
+                dialog(window["title"]).close()
         harness.run("reg", ["delete", UNINSTALL_KEY, "/f"], timeout=30)
         harness.run("reg", ["delete", RUN_KEY, "/v", "Tidewarden", "/f"], timeout=30)
         shutil.rmtree(self.install_dir, ignore_errors=True)
@@ -221,7 +219,7 @@ class InstallerCase(unittest.TestCase):
 
     def end_tidewarden(self):
         """Ends a Tidewarden the installer started, as its menu's "end" does."""
-        harness.probe("close", harness.hex_text(MAIN_CAPTION), harness.hex_text(MAIN_CLASS))
+        harness.TRAY_WINDOW.close()
         self.assertTrue(harness.wait_until(lambda: not tidewarden_windows(), STARTUP))
 
     def start_watched(self, relative, shown):
@@ -362,14 +360,12 @@ class UninstallTest(InstallerCase):
         self.addCleanup(uninstaller.kill)
 
         def uninstaller_window():
-            answer, _ = harness.probe("windows")
-            return next((w for w in answer or [] if w["class"] == "#32770" and w["visible"]
-                         and w["title"].startswith(UNINSTALL_CAPTION)), None)
+            return next((w for w in harness.all_windows() if w["class"] == "#32770"
+                         and w["visible"] and w["title"].startswith(UNINSTALL_CAPTION)), None)
 
         window = harness.wait_until(uninstaller_window, STARTUP)
         self.assertTrue(window, "no uninstaller window")
-        pressed, _ = harness.probe("press", harness.hex_text(window["title"]),
-                                   harness.hex_text("#32770"), "1")
+        pressed = dialog(window["title"]).probe("press", 1)
         self.assertTrue(pressed["pressed"])
 
         box = harness.read_message_box(UNINSTALL_CAPTION)
@@ -379,8 +375,7 @@ class UninstallTest(InstallerCase):
         self.assertEqual(box["buttons"], ["はい(&Y)", "いいえ(&N)"])
         harness.screenshot("installer-uninstall-question")
         # The box is the topmost window with that caption; IDNO is 7.
-        pressed, _ = harness.probe("press", harness.hex_text(UNINSTALL_CAPTION),
-                                   harness.hex_text("#32770"), "7")
+        pressed = dialog(UNINSTALL_CAPTION).probe("press", 7)
         self.assertTrue(pressed["pressed"])
         self.wait_uninstalled()
 
@@ -390,7 +385,7 @@ class UninstallTest(InstallerCase):
         # Its last page waits for "close" (閉じる), the same button.
         window = uninstaller_window()
         self.assertTrue(window)
-        harness.probe("press", harness.hex_text(window["title"]), harness.hex_text("#32770"), "1")
+        dialog(window["title"]).probe("press", 1)
         self.wait_uninstaller_ended()
 
 
@@ -398,19 +393,16 @@ class FirstPageTest(InstallerCase):
     def test_first_page_in_japanese_and_cancel_installs_nothing(self):
         setup = harness.Started(self.setup, [])
         self.addCleanup(setup.kill)
-        shown = harness.wait_until(
-            lambda: (harness.probe("controls", harness.hex_text(SETUP_CAPTION),
-                                   harness.hex_text("#32770"))[0] or {}).get("visible"), STARTUP)
+        shown = harness.wait_until(SETUP_WINDOW.shown, STARTUP)
         self.assertTrue(shown, "no setup window")
-        window, _ = harness.probe("controls", harness.hex_text(SETUP_CAPTION),
-                                  harness.hex_text("#32770"))
+        window = SETUP_WINDOW.probe("controls")
         buttons = {c["id"]: c["text"] for c in window["controls"]
                    if c["class"] == "Button" and c["visible"]}
         self.assertEqual(buttons, {1: "次へ(&N) >", 2: "キャンセル"})
         time.sleep(0.5)     # the page's text is drawn after the window shows
         harness.screenshot("installer-first-page")
 
-        harness.probe("close", harness.hex_text(SETUP_CAPTION), harness.hex_text("#32770"))
+        SETUP_WINDOW.close()
         self.assertEqual(setup.wait(STARTUP).status, 1)     # NSIS: cancelled by the user
         self.assertFalse(os.path.exists(self.install_dir))
         self.assertIsNone(registry_values(UNINSTALL_KEY))

@@ -10,7 +10,7 @@ import unittest
 import harness
 
 TITLE = "Tidewardenツールの設定"
-WINDOW_CLASS = "MarrowgateForm"
+TOOL_WINDOW = harness.TopWindow(TITLE, "MarrowgateForm")
 VOLUME_ITEMS = ["ノーマル", "ヘッドフォン", "スピーカー"]
 CLICK_ITEMS = ["音量", "解像度変更"]
 APPLY = "適用"
@@ -18,12 +18,6 @@ LABELS = ["選択できるボリュームを環境に合わせます", "タス�
 STARTUP = 15.0
 TRAY_CLOSE = "メニューを閉じる"
 MODE = re.compile(r"\d+x\d+ (16|24|32)Bit")
-
-
-def probe_window(command, *args):
-    answer, _ = harness.probe(command, harness.hex_text(TITLE), harness.hex_text(WINDOW_CLASS),
-                              *[str(a) for a in args])
-    return answer
 
 
 class MarrowgateCase(harness.WineTestCase):
@@ -40,8 +34,7 @@ class MarrowgateCase(harness.WineTestCase):
 
     def window(self):
         """The window and its controls, once it is shown; None before."""
-        answer = probe_window("controls")
-        return answer if answer and answer.get("found") and answer["visible"] else None
+        return TOOL_WINDOW.shown()
 
     def write_settings(self, data):
         with open(self.ini, "wb") as file:
@@ -61,7 +54,7 @@ class MarrowgateCase(harness.WineTestCase):
     def pick(self, list_number, entry):
         """Picks entry `entry` in the first (0) or second (1) list, as a user would."""
         combo = self.combos(self.window())[list_number]
-        answer = probe_window("combo-pick", combo["id"], entry)
+        answer = TOOL_WINDOW.probe("combo-pick", combo["id"], entry)
         self.assertTrue(answer and answer.get("picked"), answer)
 
     def press_apply(self):
@@ -77,7 +70,7 @@ class MarrowgateCase(harness.WineTestCase):
         self.assertTrue(got, f"Marrowgate.ini holds {self.read_settings()!r}, not {expected!r}")
 
     def close(self, started):
-        self.assertTrue(probe_window("close")["posted"])
+        self.assertTrue(TOOL_WINDOW.close())
         self.assertEqual(started.wait(10).status, 0)
 
     def read_settings(self):
@@ -128,14 +121,14 @@ class MarrowgateCase(harness.WineTestCase):
                          ["button", "combobox", "static", "combobox", "static"])
         self.assertEqual([c["text"] for c in controls[::2]], [APPLY] + LABELS)
         self.assertEqual(window["focus"], controls[0]["id"])
-        button, combo1, label1, combo2, label2 = [c["rect"] for c in controls]
+        button, volume_list, volume_label, click_list, click_label = [c["rect"] for c in controls]
         self.assertEqual(button[:2], [336, 272])
-        for label, combo in ((label1, combo1), (label2, combo2)):
+        for label, combo in ((volume_label, volume_list), (click_label, click_list)):
             self.assertLess(label[0] + label[2], combo[0])       # left of its list
             self.assertLessEqual(combo[1], label[1])              # on the list's line
             self.assertLessEqual(label[1] + label[3], combo[1] + combo[3])
-        self.assertEqual(combo1[0] + combo1[2], button[0] + button[2])
-        self.assertEqual(combo1[0], combo2[0])
+        self.assertEqual(volume_list[0] + volume_list[2], button[0] + button[2])
+        self.assertEqual(volume_list[0], click_list[0])
 
     def test_apply_writes_the_file_the_tray_program_reads(self):
         started = self.start()
@@ -187,8 +180,8 @@ class MarrowgateCase(harness.WineTestCase):
         self.addCleanup(second.kill)
         self.assertEqual(second.wait(15).status, 0)
         self.assertIsNone(first.process.poll())
-        answer, _ = harness.probe("window-of", harness.hex_text(TITLE))
-        self.assertEqual(len(answer), 1, answer)
+        windows = harness.windows_titled(TITLE)
+        self.assertEqual(len(windows), 1, windows)
         self.assertIsNone(self.read_settings())
 
     def make_immutable(self, path):
@@ -280,15 +273,6 @@ class MarrowgateCase(harness.WineTestCase):
         self.pick(1, 1)
         self.press_apply()
         self.wait_for_settings(whole)
-
-    def start_tray(self):
-        """Starts Tidewarden on this folder and waits until it is up."""
-        tray = harness.Started(self.folder.exe("Tidewarden.exe"), [])
-        self.addCleanup(harness.sweep_tray)
-        self.addCleanup(tray.kill)
-        self.assertTrue(harness.wait_until(lambda: os.path.exists(self.folder.exe("hwnd.tmp")),
-                                           STARTUP), "Tidewarden did not start")
-        return tray
 
     def left_click_menu(self, picture=None):
         """Opens the tray program's left-click menu, reads its captions and closes it."""

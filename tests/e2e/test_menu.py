@@ -1,4 +1,5 @@
 """Tidewarden's popup menus under Wine: read from inside the program by menuprobe."""
+import os
 import re
 import unittest
 
@@ -15,22 +16,14 @@ MODE = re.compile(r"\d+x\d+ (16|24|32)Bit")
 
 class MenuCase(harness.WineTestCase):
     # Sound: ALSA's null device gives Wine one silent playback device.
-    SOUND = {"ALSA_CONFIG_PATH": harness.os.path.join(harness.os.path.dirname(__file__),
-                                                      "alsa-null.conf")}
+    SOUND = {"ALSA_CONFIG_PATH": os.path.join(os.path.dirname(__file__), "alsa-null.conf")}
 
     def setUp(self):
         super().setUp()
         self.start()
 
     def start(self, env=None):
-        hwnd_file = self.folder.exe("hwnd.tmp")
-        if harness.os.path.exists(hwnd_file):
-            harness.os.unlink(hwnd_file)
-        self.started = harness.Started(self.folder.exe("Tidewarden.exe"), [],
-                                       env=self.SOUND if env is None else env)
-        self.addCleanup(self.stop)
-        ready = harness.wait_until(lambda: harness.os.path.exists(hwnd_file), 15)
-        self.assertTrue(ready, "Tidewarden did not start")
+        self.started = self.start_tray(env=self.SOUND if env is None else env)
 
     def stop(self):
         self.started.kill()
@@ -110,7 +103,7 @@ class MenuCase(harness.WineTestCase):
 
     def test_without_a_sound_device_mute_is_marked(self):
         self.stop()
-        self.start(env={"ALSA_CONFIG_PATH": harness.os.devnull})
+        self.start(env={"ALSA_CONFIG_PATH": os.devnull})
         items = self.open_menu("right")
         volume = harness.menu_item(items, "音量")["submenu"]
         self.assertEqual([i["caption"] for i in volume if i["checked"]], ["－9 (ミュート)"])

@@ -7,13 +7,12 @@ import time
 
 import harness
 
-WINDOW = "プロセス監視の設定"
-WINDOW_CLASS = "TidewardenPriorityWindow"
+PRIORITY_WINDOW = harness.TopWindow("プロセス監視の設定", "TidewardenPriorityWindow")
 MONITOR_MENU = "プロセス監視"
 SETTINGS_ITEM = "設定の変更"
 ON_ITEM, OFF_ITEM = "監視する", "監視しない"
 CLOSE_MENU = "メニューを閉じる"
-LIST1, LIST2, ADD, DELETE, OK = 101, 102, 103, 104, 1
+RUNNING_LIST, WATCH_LIST, ADD_BUTTON, DELETE_BUTTON, OK_BUTTON = 101, 102, 103, 104, 1
 REALTIME_OPTION, HIGH_OPTION, NORMAL_OPTION, IDLE_OPTION = 110, 111, 112, 113
 OPTIONS = [REALTIME_OPTION, HIGH_OPTION, NORMAL_OPTION, IDLE_OPTION]
 REALTIME, HIGH, NORMAL, IDLE = 0x100, 0x80, 0x20, 0x40
@@ -28,17 +27,11 @@ def watch_entry(program, word):
 
 
 def running_row(process):
-    """The row List1 shows for a process of `winprobe processes`: name, word, threads, hex id."""
+    """The row the running-process list shows for a process of `winprobe processes`: name,
+    word, threads, hex id."""
     word = {24: "REALTIME", 13: "HIGH", 8: "NORMAL", 4: "IDOL"}.get(process["base"], "")
     return (process["name"][:32].ljust(32) + " " + word.ljust(10) + " " +
             str(process["threads"]).ljust(11) + " " + format(process["pid"], "X"))
-
-
-def processes():
-    answer, status = harness.probe("processes")
-    if status != 0 or not isinstance(answer, list):
-        raise AssertionError(f"winprobe processes failed: {answer}")
-    return answer
 
 
 def classes(pids):
@@ -53,16 +46,9 @@ def set_class(pid, priority):
         raise AssertionError(f"could not set the class of {pid}: {answer}")
 
 
-def window_probe(command, *args):
-    answer, _ = harness.probe(command, harness.hex_text(WINDOW), harness.hex_text(WINDOW_CLASS),
-                              *[str(a) for a in args])
-    return answer
-
-
 class MonitorCase(harness.WineTestCase):
     def setUp(self):
         super().setUp()
-        self.tidewarden = None
         self.timer_started = None
 
     # --- files and programs ---
@@ -91,13 +77,13 @@ class MonitorCase(harness.WineTestCase):
         program folder; their process ids."""
         exe = self.folder.exe(name)
         shutil.copyfile(os.environ["TW_KEEPER_EXE"], exe)
-        before = {p["pid"] for p in processes()}
+        before = {p["pid"] for p in harness.processes()}
         for _ in range(count):
             started = harness.Started(exe, [])
             self.addCleanup(started.kill)
 
         def started():
-            new = sorted(p["pid"] for p in processes()
+            new = sorted(p["pid"] for p in harness.processes()
                          if p["name"] == name and p["pid"] not in before)
             return new if len(new) == count else None
 
@@ -107,12 +93,7 @@ class MonitorCase(harness.WineTestCase):
 
     def start_tidewarden(self):
         """Starts the tray program and notes when its pass timer started."""
-        hwnd_file = self.folder.exe("hwnd.tmp")
-        if os.path.exists(hwnd_file):
-            os.unlink(hwnd_file)
-        self.tidewarden = harness.Started(self.folder.exe("Tidewarden.exe"), [])
-        self.addCleanup(self.stop_tidewarden)
-        self.assertTrue(harness.wait_for_file(hwnd_file, STARTUP), "Tidewarden did not start")
+        self.start_tray(timeout=STARTUP)
         # The timer starts just before the file is written.
         self.timer_started = time.monotonic()
 
@@ -121,10 +102,6 @@ class MonitorCase(harness.WineTestCase):
         moment = time.monotonic() if moment is None else moment
         passes = int((moment - self.timer_started) // TICK) + 1
         return self.timer_started + passes * TICK + PASS_MARGIN
-
-    def stop_tidewarden(self):
-        self.tidewarden.kill()
-        harness.sweep_tray()
 
     def wait_for_classes(self, pids, expected, timeout):
         got = harness.wait_until(lambda: classes(pids) == expected, timeout, interval=0.2)
@@ -162,12 +139,10 @@ class MonitorCase(harness.WineTestCase):
         return window
 
     def window(self):
-        answer = window_probe("controls")
-        return answer if answer and answer.get("found") and answer["visible"] else None
+        return PRIORITY_WINDOW.shown()
 
     def windows_open(self):
-        answer, _ = harness.probe("window-of", harness.hex_text(WINDOW))
-        return [w for w in answer if w["class"] == WINDOW_CLASS]
+        return PRIORITY_WINDOW.copies()
 
     def control(self, window, control_id):
         return next(c for c in window["controls"] if c["id"] == control_id)
@@ -179,14 +154,14 @@ class MonitorCase(harness.WineTestCase):
             rows = self.control(self.window(), list_id)["items"]
             index = next((k for k, row in enumerate(rows) if wanted(row)), None)
             self.assertIsNotNone(index, f"no such row in {rows}")
-            self.assertTrue(window_probe("list-pick", list_id, index)["picked"])
+            self.assertTrue(PRIORITY_WINDOW.probe("list-pick", list_id, index)["picked"])
             shown = self.control(self.window(), list_id)
             if shown["selected"] >= 0 and wanted(shown["items"][shown["selected"]]):
                 return shown["items"][shown["selected"]]
         self.fail("the row could not be selected")
 
     def press(self, control_id):
-        answer = window_probe("press", control_id)
+        answer = PRIORITY_WINDOW.probe("press", control_id)
         self.assertTrue(answer and answer.get("pressed") and answer.get("answered"), answer)
 
     def option_states(self):
@@ -257,34 +232,34 @@ class MonitorCase(harness.WineTestCase):
         self.start_tidewarden()
         self.open_window()
         # One row per running process, in the list's own fixed-width layout.
-        rows = self.control(self.window(), LIST1)["items"]
-        running = processes()
+        rows = self.control(self.window(), RUNNING_LIST)["items"]
+        running = harness.processes()
         for process in running:
             if process["name"] == "Watched.exe":
                 self.assertIn(running_row(process), rows)
         tidewarden = next(p for p in running if p["name"] == "Tidewarden.exe")
         self.assertTrue(any(r.startswith("Tidewarden.exe".ljust(32)) and
                             r.endswith(" " + format(tidewarden["pid"], "X")) for r in rows), rows)
-        self.assertEqual(self.control(self.window(), LIST2)["items"], [])
+        self.assertEqual(self.control(self.window(), WATCH_LIST)["items"], [])
         self.assertEqual(self.option_states(), ([False] * 4, [False] * 4))
 
         # Adding the same program twice, from either of its rows, gives one entry.
-        row = self.pick_row(LIST1, lambda r: r.startswith("Watched.exe "))
-        self.press(ADD)
-        self.pick_row(LIST1, lambda r: r.startswith("Watched.exe ") and r != row)
-        self.press(ADD)
+        row = self.pick_row(RUNNING_LIST, lambda r: r.startswith("Watched.exe "))
+        self.press(ADD_BUTTON)
+        self.pick_row(RUNNING_LIST, lambda r: r.startswith("Watched.exe ") and r != row)
+        self.press(ADD_BUTTON)
         word = row[33:43]
         entry = watch_entry("Watched.exe", word)
-        self.assertEqual(self.control(self.window(), LIST2)["items"], [entry])
+        self.assertEqual(self.control(self.window(), WATCH_LIST)["items"], [entry])
         self.assertEqual(classes(watched), [HIGH, HIGH])   # adding sets nothing yet
 
-        self.pick_row(LIST2, lambda r: r == entry)
+        self.pick_row(WATCH_LIST, lambda r: r == entry)
         self.assertEqual(self.option_states()[0], [True] * 4)
         self.press(NORMAL_OPTION)
         self.assertEqual(classes(watched), [NORMAL, NORMAL])
         saved = watch_entry("Watched.exe", "NORMAL")
         window = self.window()
-        self.assertEqual(self.control(window, LIST2)["items"], [saved])
+        self.assertEqual(self.control(window, WATCH_LIST)["items"], [saved])
         self.assertEqual(self.option_states(), ([True] * 4, [False, False, True, False]))
         # Side by side and never overlapping: a redrawn option button paints its whole
         # rectangle, and would wipe out the circle of a neighbour it reaches into.
@@ -293,7 +268,7 @@ class MonitorCase(harness.WineTestCase):
             self.assertLessEqual(left[0] + left[2], right[0], rects)
         harness.screenshot("priority-window-rows")
 
-        self.press(OK)
+        self.press(OK_BUTTON)
         self.assertTrue(harness.wait_until(lambda: not self.windows_open(), 5),
                         "the window stayed open after OK")
         self.assert_file_becomes("Process.ini", (saved + "\r\n").encode("ascii"))
@@ -312,20 +287,20 @@ class MonitorCase(harness.WineTestCase):
         set_class(watched[0], IDLE)
         changed = time.monotonic()
         # Edits: the watched entry deleted, Tidewarden itself added.
-        self.assertEqual(self.control(self.window(), LIST2)["items"],
+        self.assertEqual(self.control(self.window(), WATCH_LIST)["items"],
                          [watch_entry("Watched.exe", "HIGH")])
-        self.pick_row(LIST2, lambda r: r.startswith("Watched.exe"))
-        self.press(DELETE)
-        self.pick_row(LIST1, lambda r: r.startswith("Tidewarden.exe "))
-        self.press(ADD)
+        self.pick_row(WATCH_LIST, lambda r: r.startswith("Watched.exe"))
+        self.press(DELETE_BUTTON)
+        self.pick_row(RUNNING_LIST, lambda r: r.startswith("Tidewarden.exe "))
+        self.press(ADD_BUTTON)
         # Enter on a button other than OK, or in a list, neither saves nor closes.
         self.assertEqual(harness.probe("keys", "return")[0]["typed"], 1)
         self.assertTrue(self.window(), "Enter on another button closed the window")
-        self.pick_row(LIST2, lambda r: r.startswith("Tidewarden.exe "))
+        self.pick_row(WATCH_LIST, lambda r: r.startswith("Tidewarden.exe "))
         self.assertEqual(harness.probe("keys", "return")[0]["typed"], 1)
         self.assertTrue(self.window(), "Enter away from OK closed the window")
         self.assertEqual(self.read("Process.ini"), before)
-        edited = self.control(self.window(), LIST2)["items"]
+        edited = self.control(self.window(), WATCH_LIST)["items"]
         self.assertEqual(len(edited), 1)
         self.assertTrue(edited[0].startswith("Tidewarden.exe".ljust(60) + " "), edited)
         self.hold_until(watched, [IDLE], self.after_next_pass(changed))
@@ -333,9 +308,9 @@ class MonitorCase(harness.WineTestCase):
         # Asked for again, the open window comes back as it is: still one, edits kept.
         self.open_window()
         self.assertEqual(len(self.windows_open()), 1)
-        self.assertEqual(self.control(self.window(), LIST2)["items"], edited)
+        self.assertEqual(self.control(self.window(), WATCH_LIST)["items"], edited)
 
-        self.assertTrue(window_probe("close")["posted"])
+        self.assertTrue(PRIORITY_WINDOW.close())
         self.assertTrue(harness.wait_until(lambda: not self.windows_open(), 5),
                         "the close box did not close the window")
         self.assertEqual(self.read("Process.ini"), before)

@@ -51,7 +51,7 @@ class ScrubwrightTest(harness.WineTestCase):
                                  [(size, MEM_COMMIT, PAGE_READWRITE_NOCACHE)])
 
     def run_exactly(self, arguments):
-        windows_exe = "Z:" + self.exe.replace("/", "\\")
+        windows_exe = harness.windows_path(self.exe)
         command_line = f'"{windows_exe}" {arguments}'
         started = harness.Started(
             os.path.join(harness.E2E_BIN, "winprobe.exe"),

@@ -12,9 +12,7 @@ import unittest
 
 import harness
 
-CAPTION = "Tidewarden "
-MAIN_CLASS = "TidewardenMain"
-TICK = 6.0          # Timer1's default period, seconds
+TICK = 6.0          # the periodic check timer's default period, seconds
 STARTUP = 10.0      # allowance for Wine to start the program (and the recorders it starts)
 CHUNK = 512         # the most one Scrubwright start is asked to free, MB
 # The tooltip: time (hour without a leading zero), free MB, and the resource figure if any.
@@ -36,8 +34,7 @@ class TidewardenCase(harness.WineTestCase):
             self.total = harness.total_mb()
             # Plenty free: nothing is released unless a test lowers it.
             harness.set_available_mb(round(self.total * 0.6))
-        # Runs after the program is stopped: no icon of it may stay in the tray.
-        self.addCleanup(harness.sweep_tray)
+        self.sweep_tray_at_end()
 
     def use_folder(self, folder):
         self.folder = folder
@@ -63,22 +60,14 @@ class TidewardenCase(harness.WineTestCase):
 
     def start_normal(self):
         """Starts the tray program and waits until it has written hwnd.tmp."""
-        started = self.start()
-        written = harness.wait_until(lambda: self.read_hwnd_file().endswith(b"\n"), STARTUP)
-        self.assertTrue(written, f"no complete hwnd.tmp within {STARTUP} s "
-                                 f"(has: {self.read_hwnd_file()!r})")
-        return started
+        return self.start_tray(timeout=STARTUP)
 
     def read_hwnd_file(self):
-        try:
-            with open(self.hwnd_file, "rb") as file:
-                return file.read()
-        except FileNotFoundError:
-            return b""
+        return harness.read_hwnd_file(self.folder)
 
     def main_windows(self):
-        answer, _ = harness.probe("window-of", harness.hex_text(CAPTION))
-        return answer
+        """Every window with the main window's caption, whatever its class."""
+        return harness.windows_titled(harness.TRAY_WINDOW.title)
 
     def write_ini(self, *lines):
         with open(self.folder.exe("Tidewarden.ini"), "w", encoding="ascii", newline="") as file:
@@ -162,7 +151,7 @@ class StartUpTest(TidewardenCase):
         windows = self.main_windows()
         self.assertEqual(len(windows), 1, windows)
         window = windows[0]
-        self.assertEqual(window["class"], MAIN_CLASS)
+        self.assertEqual(window["class"], harness.TRAY_WINDOW.window_class)
         self.assertFalse(window["visible"])
         # The number as printed with a blank for the sign and one after, then CR LF.
         self.assertEqual(self.read_hwnd_file(), f" {window['hwnd']} \r\n".encode("ascii"))
@@ -290,8 +279,7 @@ class ReleaseTest(TidewardenCase):
         self.assert_figure(self.read_status(300), 300)
         time.sleep(2 * TICK + 1)
         self.assert_running(started, "when Scrubwright was missing")
-        answer, _ = harness.probe("windows")
-        shown = [w for w in answer if w["pid"] == pid and w["visible"]]
+        shown = [w for w in harness.all_windows() if w["pid"] == pid and w["visible"]]
         self.assertEqual(shown, [], "Tidewarden shows a window")
         # Still refreshing.
         harness.set_available_mb(350)

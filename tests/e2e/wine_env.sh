@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2030,SC2031
+# shellcheck shell=bash
 #
 # Wine test desktop for Tidewarden's end-to-end tests.
 #
@@ -8,6 +8,9 @@
 #   "$TW_WINE" path/to/program.exe    # run programs on that desktop
 #   winenv_screenshot out.png
 #   winenv_stop                       # safe to call twice and from a trap
+#
+# The prefix (WORKDIR/prefix, a copy of a template built once in CACHEDIR) and the private
+# ja_JP.UTF-8 locale are made by wine_prefix.py beside this file.
 #
 # Settings read from the environment (all optional except TW_KEEPER_EXE):
 #   TW_KEEPER_EXE          keeper program built for TW_WINE_BITS (required by start)
@@ -20,19 +23,14 @@
 #   TW_WINE_KEEP_PREFIX    1 keeps WORKDIR/prefix after stop (default: removed,
 #                          it is ~700 MB)
 #
-# Exported while running: DISPLAY WINEPREFIX WINEARCH WINELOADER WINEDEBUG
-# WINEDLLOVERRIDES LC_ALL LOCPATH XAUTHORITY, with LANGUAGE unset (winenv_stop
-# restores the caller's values), plus TW_WINE TW_WINESERVER TW_WINE_BITS
-# TW_WINE_ARCH TW_MINGW_TRIPLE TW_WINE_DISPLAY TW_WINE_PREFIX TW_WINE_LOGDIR
+# Exported by start, for the programs of the session: DISPLAY WINEPREFIX WINEARCH WINELOADER
+# WINEDEBUG WINEDLLOVERRIDES LC_ALL LOCPATH XAUTHORITY, with LANGUAGE unset. They stay so after
+# stop: the callers are scripts that end there. Also exported: TW_WINE TW_WINESERVER
+# TW_WINE_BITS TW_WINE_ARCH TW_MINGW_TRIPLE TW_WINE_DISPLAY TW_WINE_PREFIX TW_WINE_LOGDIR
 # (logs of Xvfb, wineserver and keeper) and TW_WINE_START_MS.
 # winenv_our_pids lists the live processes a run started.
 
-_TW_ENV_VARS=(DISPLAY WINEPREFIX WINEARCH WINELOADER WINEDEBUG WINEDLLOVERRIDES
-    LC_ALL LOCPATH XAUTHORITY LANGUAGE)
-_TW_LOCALE=ja_JP.UTF-8
-# mscoree/mshtml empty: no Mono/Gecko install dialogs. winemenubuilder
-# disabled: it would write menu entries and file associations into $HOME.
-_TW_DLL_OVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+_TW_E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 _winenv_log() { printf 'wine_env: %s\n' "$*" >&2; }
 
@@ -144,252 +142,6 @@ winenv_detect() {
     export TW_WINE TW_WINESERVER TW_WINE_BITS TW_WINE_ARCH TW_MINGW_TRIPLE
 }
 
-# Builds the ja_JP.UTF-8 glibc locale privately: without it Wine mangles
-# non-ASCII command-line arguments even though the code page is right.
-_winenv_locale_usable() {
-    LOCPATH=$1 LC_ALL=$_TW_LOCALE locale charmap 2>/dev/null | grep -qx UTF-8
-}
-
-# Parallel runs sharing a cache build the locale only once: two builds side by side would
-# remove and replace each other's result.
-_winenv_ensure_locale() {
-    local cache=$1 rc=0
-    _winenv_locale_usable "$cache/locale" && return 0
-    mkdir -p "$cache" || return 1
-    {
-        if ! flock -w 300 9; then
-            _winenv_log "timed out waiting for locale lock $cache/.locale.lock"
-            return 1
-        fi
-        _winenv_locale_usable "$cache/locale" || _winenv_build_locale "$cache/locale" || rc=1
-    } 9>"$cache/.locale.lock"
-    return $rc
-}
-
-_winenv_build_locale() {
-    local locdir=$1 tmp
-    mkdir -p "$locdir" || return 1
-    tmp=$(mktemp -d "$locdir/.build.XXXXXX") || return 1
-    if ! timeout -k 2 120 localedef -i ja_JP -f UTF-8 "$tmp/$_TW_LOCALE" >"$tmp.log" 2>&1; then
-        # localedef exits 1 on mere warnings; judge by the result.
-        if [[ ! -f $tmp/$_TW_LOCALE/LC_CTYPE ]]; then
-            _winenv_log "localedef failed: $(tail -n 3 "$tmp.log")"
-            rm -rf "$tmp" "$tmp.log"
-            return 1
-        fi
-    fi
-    rm -f "$tmp.log"
-    rm -rf "${locdir:?}/$_TW_LOCALE"
-    mv "$tmp/$_TW_LOCALE" "$locdir/$_TW_LOCALE" && rm -rf "$tmp" || return 1
-    _winenv_locale_usable "$locdir" || {
-        _winenv_log "built locale in $locdir is not usable"
-        return 1
-    }
-}
-
-# Registry multi-string as .reg hex(7) text.
-_winenv_reg_multi() {
-    local hex
-    hex=$(printf '%s\0' "$@" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -s ' \n' ' ')
-    hex=${hex# }
-    hex=${hex% }
-    printf 'hex(7):%s,00,00' "${hex// /,}"
-}
-
-_winenv_desktop_size() {
-    local s=${TW_WINE_SCREEN:-1024x768x24}
-    printf '%s\n' "${s%x*}"
-}
-
-# Settings baked into the template prefix. Japanese font names are mapped to
-# IPA Gothic so dialogs and the taskbar show Japanese glyphs, not boxes.
-_winenv_reg_text() {
-    local link name
-    link=$(_winenv_reg_multi 'ipag.ttf,IPAGothic' 'ipagp.ttf,IPAPGothic')
-    cat <<EOF
-Windows Registry Editor Version 5.00
-
-[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
-"Desktop"="shell"
-
-[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
-"shell"="$(_winenv_desktop_size)"
-
-[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
-"ShowCrashDialog"=dword:00000000
-
-[HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]
-"winemenubuilder.exe"=""
-
-[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
-EOF
-    for name in 'MS UI Gothic' 'MS Gothic' 'ＭＳ ゴシック' 'Meiryo' 'Meiryo UI' 'メイリオ' \
-        'Yu Gothic' 'Yu Gothic UI' '游ゴシック'; do
-        printf '"%s"="IPAGothic"\n' "$name"
-    done
-    for name in 'MS PGothic' 'ＭＳ Ｐゴシック'; do
-        printf '"%s"="IPAPGothic"\n' "$name"
-    done
-    cat <<EOF
-
-[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]
-"IPAGothic (TrueType)"="ipag.ttf"
-"IPAPGothic (TrueType)"="ipagp.ttf"
-
-[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]
-EOF
-    for name in 'Tahoma' 'MS Shell Dlg' 'MS Shell Dlg 2' 'Microsoft Sans Serif' 'Segoe UI' \
-        'MS Sans Serif'; do
-        printf '"%s"=%s\n' "$name" "$link"
-    done
-}
-
-_winenv_find_font() {
-    local name=$1 d f
-    for d in /usr/share/fonts/opentype/ipafont-gothic /usr/share/fonts/truetype/ipafont-gothic \
-        /usr/share/fonts/opentype/ipafont /usr/share/fonts/truetype/ipafont; do
-        f=$d/$name
-        [[ -f $f ]] && { readlink -f "$f"; return 0; }
-    done
-    f=$(find /usr/share/fonts -name "$name" -print -quit 2>/dev/null)
-    [[ -n $f ]] && { readlink -f "$f"; return 0; }
-    return 1
-}
-
-# Everything that decides what the template contains; a change rebuilds it.
-_winenv_template_stamp() {
-    local ver
-    ver=$(WINEDEBUG=-all timeout -k 2 15 "$TW_WINE" --version 2>/dev/null)
-    printf 'bits=%s\nwine=%s\nlocale=%s\nrecipe=%s\n' "$TW_WINE_BITS" "$ver" "$_TW_LOCALE" \
-        "$({ declare -f _winenv_build_template _winenv_reg_text; _winenv_reg_text; } |
-            sha256sum | cut -c1-16)"
-}
-
-# Runs a Wine command against prefix $1 with a time limit; on timeout the
-# prefix's server and everything under it is killed so nothing lingers.
-_winenv_wine_cmd() {
-    local prefix=$1 secs=$2 rc=0
-    shift 2
-    WINEPREFIX=$prefix timeout -k 5 "$secs" "$@" </dev/null || rc=$?
-    if ((rc == 124 || rc == 137)); then
-        _winenv_log "timed out after ${secs}s: $*"
-        WINEPREFIX=$prefix timeout -k 2 15 "$TW_WINESERVER" -k >/dev/null 2>&1 || true
-    fi
-    return $rc
-}
-
-_winenv_build_template() {
-    local tmpl=$1 locdir=$2 pfx log f user_dir link
-    pfx=$tmpl.build.$$
-    log=$pfx.log
-    rm -rf "$pfx" "$log"
-    mkdir -p "$(dirname "$tmpl")" || return 1
-    _winenv_log "building Wine template prefix $tmpl (once per recipe)"
-    (
-        # No display: wineboot needs none, and a caller's real screen must
-        # not get windows.
-        unset DISPLAY WAYLAND_DISPLAY
-        export WINEARCH=$TW_WINE_ARCH WINELOADER=$TW_WINE WINEDEBUG=-all
-        export WINEDLLOVERRIDES=$_TW_DLL_OVERRIDES LOCPATH=$locdir
-        { export LC_ALL=$_TW_LOCALE; } 2>/dev/null
-        set -o pipefail
-        _winenv_wine_cmd "$pfx" 180 "$TW_WINE" wineboot -i || exit 1
-        # The font files Wine ships are not found by this build unless they sit
-        # in the prefix's Fonts folder (caption buttons come out as letters).
-        fonts=$pfx/drive_c/windows/Fonts
-        mkdir -p "$fonts" || exit 1
-        for f in /usr/share/wine/fonts /usr/local/share/wine/fonts; do
-            if [[ -d $f ]]; then
-                cp -L "$f"/* "$fonts"/ || exit 1
-                break
-            fi
-        done
-        for f in ipag.ttf ipagp.ttf; do
-            src=$(_winenv_find_font "$f") || { echo "font $f not found" >&2; exit 1; }
-            cp -L "$src" "$fonts/$f" || exit 1
-        done
-        # Shell folders link to the real $HOME; tests must not write there.
-        for user_dir in "$pfx"/drive_c/users/*/; do
-            for link in "$user_dir"*; do
-                [[ -L $link ]] || continue
-                case $(readlink "$link") in
-                    "$pfx"/*) ;;
-                    *) rm -f "$link" && mkdir -p "$link" || exit 1 ;;
-                esac
-            done
-        done
-        # regedit reads UTF-16 .reg files with a BOM as Unicode; otherwise it
-        # would decode the Japanese names with the ANSI code page.
-        { printf '\xff\xfe'; _winenv_reg_text | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } \
-            >"$pfx/drive_c/tw-settings.reg" || exit 1
-        _winenv_wine_cmd "$pfx" 60 "$TW_WINE" regedit /S 'C:\tw-settings.reg' || exit 1
-        rm -f "$pfx/drive_c/tw-settings.reg"
-        # The registry reaches the disk only when the server exits.
-        _winenv_wine_cmd "$pfx" 30 "$TW_WINESERVER" -k || true
-        _winenv_wine_cmd "$pfx" 30 "$TW_WINESERVER" -w || exit 1
-        grep -q '"Desktop"="shell"' "$pfx/user.reg" || { echo "settings not in user.reg" >&2; exit 1; }
-    ) >"$log" 2>&1 || {
-        _winenv_log "template build failed, log: $log"
-        tail -n 20 "$log" >&2
-        rm -rf "$pfx"
-        return 1
-    }
-    _winenv_template_stamp >"$pfx/.tw-template" || return 1
-    rm -rf "$tmpl" && mv "$pfx" "$tmpl" && rm -f "$log"
-}
-
-_winenv_ensure_template() {
-    local cache=$1 tmpl=$1/wine-template-$TW_WINE_BITS lock rc=0 want
-    want=$(_winenv_template_stamp)
-    if [[ -f $tmpl/.tw-template && "$(cat "$tmpl/.tw-template")" == "$want" ]]; then
-        printf '%s\n' "$tmpl"
-        return 0
-    fi
-    mkdir -p "$cache" || return 1
-    lock=$cache/.wine-template-$TW_WINE_BITS.lock
-    # Parallel runs sharing a cache build the template only once.
-    {
-        if ! flock -w 300 9; then
-            _winenv_log "timed out waiting for template lock $lock"
-            return 1
-        fi
-        if [[ ! -f $tmpl/.tw-template || "$(cat "$tmpl/.tw-template")" != "$want" ]]; then
-            _winenv_build_template "$tmpl" "$cache/locale" || rc=1
-        fi
-    } 9>"$lock"
-    ((rc == 0)) && printf '%s\n' "$tmpl"
-    return $rc
-}
-
-_winenv_save_env() {
-    local v
-    for v in "${_TW_ENV_VARS[@]}"; do
-        if [[ -n ${!v+x} ]]; then
-            printf -v "_TW_SAVED_$v" 'set:%s' "${!v}"
-        else
-            printf -v "_TW_SAVED_$v" 'unset'
-        fi
-    done
-    _TW_ENV_SAVED=1
-}
-
-_winenv_restore_env() {
-    local v saved
-    [[ ${_TW_ENV_SAVED:-0} == 1 ]] || return 0
-    for v in "${_TW_ENV_VARS[@]}"; do
-        saved=_TW_SAVED_$v
-        saved=${!saved-unset}
-        if [[ $saved == set:* ]]; then
-            # bash itself cannot load the private locale; keep it quiet.
-            { export "$v=${saved#set:}"; } 2>/dev/null
-        else
-            { unset "$v"; } 2>/dev/null
-        fi
-        unset "_TW_SAVED_$v"
-    done
-    _TW_ENV_SAVED=0
-}
-
 # PID of the wineserver for a prefix: it runs inside server-<dev>-<inode>.
 _winenv_server_pid() {
     local prefix=$1 dev ino p
@@ -482,7 +234,8 @@ _winenv_winpath() {
 
 winenv_start() {
     local workdir=${1:?usage: winenv_start WORKDIR CACHEDIR} cache=${2:?usage: winenv_start WORKDIR CACHEDIR}
-    local tmpl prefix logdir ready deadline state t0 timeout=${TW_WINE_START_TIMEOUT:-90} srv_pid
+    local prefix logdir settings setting ready deadline state t0 srv_pid
+    local timeout=${TW_WINE_START_TIMEOUT:-90}
     if [[ -n ${TW_WINE_PREFIX:-} ]]; then
         _winenv_log "already started (prefix $TW_WINE_PREFIX); call winenv_stop first"
         return 1
@@ -495,29 +248,15 @@ winenv_start() {
         _winenv_log "TW_KEEPER_EXE must name the keeper program (got '${TW_KEEPER_EXE:-}')"
         return 1
     fi
-    _winenv_save_env
-    winenv_detect || { _winenv_restore_env; return 1; }
-
-    _winenv_ensure_locale "$cache" || { _winenv_restore_env; return 1; }
-    tmpl=$(_winenv_ensure_template "$cache") || { _winenv_restore_env; return 1; }
+    winenv_detect || return 1
 
     prefix=$workdir/prefix
     logdir=$workdir/logs
-    if [[ -e $prefix ]]; then
-        if [[ ! -f $prefix/.tw-prefix ]]; then
-            _winenv_log "$prefix exists and was not made by this library; not touching it"
-            _winenv_restore_env
-            return 1
-        fi
-        # Left over from a run that was not stopped: end what it started.
-        WINEPREFIX=$prefix timeout -k 2 15 "$TW_WINESERVER" -k >/dev/null 2>&1 || true
-        _winenv_kill_stale_xvfb "$logdir"
-        rm -rf "$prefix"
-    fi
-    mkdir -p "$logdir" || { _winenv_restore_env; return 1; }
-    cp -a "$tmpl" "$prefix" || { _winenv_restore_env; return 1; }
-    rm -f "$prefix/.tw-template"
-    : >"$prefix/.tw-prefix"
+    # An Xvfb left by a run in this work dir that was not stopped.
+    _winenv_kill_stale_xvfb "$logdir"
+    mkdir -p "$logdir" || return 1
+    # The prefix, and the NAME=VALUE settings of the session's programs.
+    settings=$(python3 "$_TW_E2E_DIR/wine_prefix.py" "$cache" "$prefix") || return 1
     TW_WINE_PREFIX=$prefix
     TW_WINE_LOGDIR=$logdir
     export TW_WINE_PREFIX TW_WINE_LOGDIR
@@ -531,10 +270,11 @@ winenv_start() {
         return 1
     fi
 
-    export DISPLAY=$TW_WINE_DISPLAY WINEPREFIX=$prefix WINEARCH=$TW_WINE_ARCH
-    export WINELOADER=$TW_WINE WINEDEBUG=-all WINEDLLOVERRIDES=$_TW_DLL_OVERRIDES
-    export LOCPATH=$cache/locale
-    { export LC_ALL=$_TW_LOCALE; } 2>/dev/null
+    export DISPLAY=$TW_WINE_DISPLAY
+    while IFS= read -r setting; do
+        # bash itself cannot load the private locale; keep it quiet.
+        { export "${setting?}"; } 2>/dev/null
+    done <<<"$settings"
     unset LANGUAGE
     if [[ -n ${_TW_XVFB_PID:-} ]]; then
         # An empty authority file: a caller's cookies must not be sent to our Xvfb.
@@ -636,6 +376,5 @@ winenv_stop() {
     _TW_SERVER_PID=''
     TW_WINE_PREFIX=''
     TW_WINE_DISPLAY=''
-    _winenv_restore_env
     return $rc
 }
