@@ -7,15 +7,7 @@ cd "$root"
 # shellcheck source=tools/deps.sh
 source tools/deps.sh
 tw_install_deps
-mkdir -p build
-for preset in host win32 win64; do
-  log=build/bench-build-$preset.log
-  if ! { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"$log" 2>&1; then
-    cat "$log" >&2
-    echo "bench: building the $preset preset failed (log: $log); nothing was measured" >&2
-    exit 1
-  fi
-done
+tw_build_for bench host win32 win64
 
 echo "== Core benchmarks (Linux)"
 build/host/benchmarks/core_bench --benchmark_min_time=0.2

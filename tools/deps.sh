@@ -1,12 +1,13 @@
 # Installs what building and testing need on a Debian machine, only what is missing, so it is
-# cheap to run again. Sourced by start.sh, test.sh and bench.sh.
+# cheap to run again. Sourced by start.sh, test.sh, bench.sh and soak.sh.
 
-# clang and libclang-rt-dev (libFuzzer and the sanitizers' runtimes): the fuzz preset.
+# clang and libclang-rt-dev (libFuzzer and the sanitizers' runtimes): the fuzz preset;
+# clang-format: the format check.
 # xvfb, imagemagick (import, convert), fonts-ipafont-gothic and locales (ja_JP for localedef):
 # the Wine test desktop and its screenshots.
 TW_PACKAGES=(
   cmake ninja-build g++ python3 libgtest-dev libbenchmark-dev
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-format
   mingw-w64 wine wine64 wine32:i386
   xvfb imagemagick fonts-ipafont-gothic locales nsis
 )
@@ -43,4 +44,20 @@ tw_install_deps() {
     echo "Could not install: $(echo $missing)" >&2
     return 1
   fi
+}
+
+# Builds the given presets for a benchmark named WHAT; a failed build prints its log and ends
+# the script, so no figure is ever measured on an old build.
+tw_build_for() {  # WHAT PRESET...
+  local what=$1 preset log
+  shift
+  mkdir -p build
+  for preset in "$@"; do
+    log=build/$what-build-$preset.log
+    if ! { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"$log" 2>&1; then
+      cat "$log" >&2
+      echo "$what: building the $preset preset failed (log: $log); nothing was measured" >&2
+      exit 1
+    fi
+  done
 }

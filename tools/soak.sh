@@ -7,15 +7,7 @@ cd "$root"
 # shellcheck source=tools/deps.sh
 source tools/deps.sh
 tw_install_deps
-mkdir -p build
-for preset in win32 win64; do
-  log=build/soak-build-$preset.log
-  if ! { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"$log" 2>&1; then
-    cat "$log" >&2
-    echo "soak: building the $preset preset failed (log: $log); nothing was measured" >&2
-    exit 1
-  fi
-done
+tw_build_for soak win32 win64
 # shellcheck source=tests/e2e/wine_env.sh
 source tests/e2e/wine_env.sh
 winenv_detect
