@@ -95,9 +95,8 @@ struct ClickMachine : tidewarden::FakePorts {
   tidewarden::TrayProgram& program = rig.program;
 
   ClickMachine() {
-    const int sizes[][2] = {{800, 600},   {1024, 768},  {1152, 864},  {1280, 720},
-                            {1280, 1024}, {1366, 768},  {1600, 900},  {1680, 1050},
-                            {1920, 1080}, {2560, 1440}};
+    const int sizes[][2] = {{800, 600},  {1024, 768}, {1152, 864},  {1280, 720},  {1280, 1024},
+                            {1366, 768}, {1600, 900}, {1680, 1050}, {1920, 1080}, {2560, 1440}};
     for (const auto& size : sizes) {
       for (const std::int16_t bits : {std::int16_t{16}, std::int16_t{24}, std::int16_t{32}}) {
         slowDisplay.modes_.push_back({size[0], size[1], bits});
@@ -140,8 +139,10 @@ void BM_RightClickToMenuFirstClick(benchmark::State& state) {
   state.counters["mode_tests_per_click"] =
       benchmark::Counter(tests, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_RightClickToMenuFirstClick)->UseManualTime()->Iterations(5)->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_RightClickToMenuFirstClick)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_RightClickToMenuLaterClicks(benchmark::State& state) {
   ClickMachine machine;

@@ -72,7 +72,8 @@ std::vector<Fault> Faults() {
       {"file missing", [](Machine& m) { m.profile.files_.clear(); }},
       {"every write", [](Machine& m) { m.profile.refuseWrites_ = true; }},
       {"volume write", [](Machine& m) { m.profile.refusedKeys_ = {u"VOLUME"}; }},
-      {"volume write, no file yet", [](Machine& m) {
+      {"volume write, no file yet",
+       [](Machine& m) {
          m.profile.files_.clear();
          m.profile.refusedKeys_ = {u"VOLUME"};
        }},
@@ -80,7 +81,8 @@ std::vector<Fault> Faults() {
       {"no program folder", [](Machine& m) { m.session.programFolder_.clear(); }},
   };
   // The writer killed after every possible number of characters of either write.
-  const size_t longest = std::u16string_view(u"[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n").size();
+  const size_t longest =
+      std::u16string_view(u"[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n").size();
   for (int write = 0; write < 3; ++write) {  // VOLUME, CLICK taken out, CLICK
     for (size_t after = 0; after <= longest; ++after) {
       faults.push_back({"write " + std::to_string(write) + " torn after " + std::to_string(after),

@@ -13,8 +13,8 @@ inline constexpr std::u16string_view kTitle = u"Tidewardenツールの設定";
 inline constexpr std::u16string_view kApplyCaption = u"適用";
 inline constexpr std::u16string_view kVolumeLabel = u"選択できるボリュームを環境に合わせます";
 inline constexpr std::u16string_view kClickLabel = u"タスクトレイの左クリックの処理";
-inline constexpr std::array<std::u16string_view, 3> kVolumeItems = {
-    u"ノーマル", u"ヘッドフォン", u"スピーカー"};
+inline constexpr std::array<std::u16string_view, 3> kVolumeItems = {u"ノーマル", u"ヘッドフォン",
+                                                                    u"スピーカー"};
 inline constexpr std::array<std::u16string_view, 2> kClickItems = {u"音量", u"解像度変更"};
 
 enum class ControlKind {

@@ -15,7 +15,8 @@ using common::TwipsToPixels;
 TEST(Layout, ControlsInTabOrder) {
   std::vector<std::string> names;
   for (const auto& control : Controls()) names.emplace_back(control.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"ApplyButton", "VolumeList", "VolumeLabel", "ClickList", "ClickLabel"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"ApplyButton", "VolumeList", "VolumeLabel",
+                                             "ClickList", "ClickLabel"}));
   EXPECT_EQ(Control(ControlIndex::ClickList).name, "ClickList");
   EXPECT_EQ(Control(ControlIndex::ApplyButton).text, u"適用");
   EXPECT_EQ(Control(ControlIndex::VolumeList).kind, ControlKind::DropDownList);
@@ -42,8 +43,9 @@ TEST(Layout, EveryControlFitsAndEachLabelSitsLeftOfItsList) {
       EXPECT_GT(r.height, 0) << control.name << " at " << dpi;
     }
     const auto at = [dpi](ControlIndex index) { return ToPixels(Control(index).rect, dpi, dpi); };
-    for (const auto& [label, list] : {std::pair{ControlIndex::VolumeLabel, ControlIndex::VolumeList},
-                                      std::pair{ControlIndex::ClickLabel, ControlIndex::ClickList}}) {
+    for (const auto& [label, list] :
+         {std::pair{ControlIndex::VolumeLabel, ControlIndex::VolumeList},
+          std::pair{ControlIndex::ClickLabel, ControlIndex::ClickList}}) {
       const PixelRect l = at(label);
       const PixelRect c = at(list);
       EXPECT_LT(l.left + l.width, c.left) << Control(label).name << " at " << dpi;

@@ -38,9 +38,7 @@ std::u16string_view VolumeValueOf(int entry) {
 
 int ClickEntryOf(std::u16string_view stored) { return stored == kClickScreenSize ? 1 : 0; }
 
-std::u16string_view ClickValueOf(int entry) {
-  return entry == 1 ? kClickScreenSize : kClickVolume;
-}
+std::u16string_view ClickValueOf(int entry) { return entry == 1 ? kClickScreenSize : kClickVolume; }
 
 void SettingsForm::Load() {
   path_ = SettingsPath(session_.ProgramFolder());

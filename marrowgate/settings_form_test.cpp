@@ -28,12 +28,10 @@ TEST(StoredValues, PickTheEntryOnlyForTheExactWord) {
     int volume;
     int click;
   } cases[] = {
-      {u"", 0, 0},           {u"NORMAL", 0, 0},     {u"LOW", 1, 0},
-      {u"MAX", 2, 0},        {u"low", 0, 0},        {u"Max", 0, 0},
-      {u"LOWER", 0, 0},      {u"MAXIMUM", 0, 0},    {u" LOW", 0, 0},
-      {u"MAX ", 0, 0},       {u"VOLUME", 0, 0},     {u"SCREENSIZE", 0, 1},
-      {u"screensize", 0, 0}, {u"SCREEN", 0, 0},     {u"SCREENSIZE2", 0, 0},
-      {u"ScreenSize", 0, 0},
+      {u"", 0, 0},           {u"NORMAL", 0, 0}, {u"LOW", 1, 0},         {u"MAX", 2, 0},
+      {u"low", 0, 0},        {u"Max", 0, 0},    {u"LOWER", 0, 0},       {u"MAXIMUM", 0, 0},
+      {u" LOW", 0, 0},       {u"MAX ", 0, 0},   {u"VOLUME", 0, 0},      {u"SCREENSIZE", 0, 1},
+      {u"screensize", 0, 0}, {u"SCREEN", 0, 0}, {u"SCREENSIZE2", 0, 0}, {u"ScreenSize", 0, 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(VolumeEntryOf(c.stored), c.volume) << Shown(c.stored);
@@ -147,7 +145,7 @@ TEST_F(SettingsFormTest, ApplyWritesVolumeThenClick) {
     const char* volume;
     const char* click;
   } cases[] = {
-      {0, 0, "NORMAL", "VOLUME"}, {0, 1, "NORMAL", "SCREENSIZE"}, {1, 0, "LOW", "VOLUME"},
+      {0, 0, "NORMAL", "VOLUME"},  {0, 1, "NORMAL", "SCREENSIZE"}, {1, 0, "LOW", "VOLUME"},
       {1, 1, "LOW", "SCREENSIZE"}, {2, 0, "MAX", "VOLUME"},        {2, 1, "MAX", "SCREENSIZE"},
   };
   for (const auto& c : cases) {
@@ -156,9 +154,9 @@ TEST_F(SettingsFormTest, ApplyWritesVolumeThenClick) {
     form.OnClickMenuChosen(c.combo2);
     log.calls.clear();
     form.OnApplyClicked();
-    EXPECT_EQ(log.calls, (Calls{std::string("WriteString TOOL VOLUME=") + c.volume,
-                                "RemoveKey TOOL CLICK",
-                                std::string("WriteString TOOL CLICK=") + c.click}))
+    EXPECT_EQ(log.calls,
+              (Calls{std::string("WriteString TOOL VOLUME=") + c.volume, "RemoveKey TOOL CLICK",
+                     std::string("WriteString TOOL CLICK=") + c.click}))
         << c.combo1 << " " << c.combo2;
     EXPECT_FALSE(form.ApplyEnabled());
     EXPECT_TRUE(boxes.shown_.empty());
@@ -188,7 +186,7 @@ TEST_F(SettingsFormTest, OnlyAVolumePickMakesApplyPressableAgain) {
   const struct {
     Event event;
     int entry;
-    bool enabled;  // afterwards
+    bool enabled;   // afterwards
     size_t writes;  // writes so far
   } steps[] = {
       {Event::Load, 0, true, 0},       {Event::Apply, 0, false, 2},
@@ -290,8 +288,9 @@ TEST_F(SettingsFormTest, ApplyPutsVolumeAboveClickAndLeavesTheRest) {
   form.OnVolumeRangeChosen(1);
   form.OnClickMenuChosen(1);
   form.OnApplyClicked();
-  EXPECT_EQ(File(),
-            u"; written by hand\r\n[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n\r\n[MORE]\r\nX=1\r\n");
+  EXPECT_EQ(
+      File(),
+      u"; written by hand\r\n[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n\r\n[MORE]\r\nX=1\r\n");
 }
 
 struct StartTest : SettingsFormTest {

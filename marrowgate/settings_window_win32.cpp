@@ -50,9 +50,9 @@ void SettingsWindowWin32::Create() {
   windowClass.hInstance = instance_;
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.hIcon = static_cast<HICON>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                 GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+  windowClass.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXICON),
+                                                    GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
   windowClass.hIconSm = static_cast<HICON>(
       LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                  GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
@@ -85,8 +85,8 @@ void SettingsWindowWin32::CreateControls() {
     const common::PixelRect at = common::ToPixels(twips, dpiX_, dpiY_);
     const std::u16string text(control.text);
     HWND child = CreateWindowExW(
-        0, ClassOf(control.kind), platform::win32::Wide(text), StyleOf(control), at.left,
-        at.top, at.width, at.height, window_,
+        0, ClassOf(control.kind), platform::win32::Wide(text), StyleOf(control), at.left, at.top,
+        at.width, at.height, window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
         instance_, nullptr);
     controls_[i] = child;
@@ -94,8 +94,7 @@ void SettingsWindowWin32::CreateControls() {
     if (font_ != nullptr) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     for (const std::u16string_view item : control.items) {
       const std::u16string entry(item);
-      SendMessageW(child, CB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(platform::win32::Wide(entry)));
+      SendMessageW(child, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::win32::Wide(entry)));
     }
   }
 }
@@ -175,8 +174,7 @@ LRESULT SettingsWindowWin32::Handle(HWND window, UINT message, WPARAM wParam, LP
       window_ = nullptr;
       PostQuitMessage(0);
       return 0;
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }

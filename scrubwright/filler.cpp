@@ -30,14 +30,12 @@ void Run(std::u16string_view arguments, platform::OwnProcess& process,
 
   const FillPlan plan = PlanFill(arguments);
   switch (plan.kind) {
-    case FillPlan::Kind::Nothing:
-      return;
+    case FillPlan::Kind::Nothing: return;
     case FillPlan::Kind::Overflow:
       boxes.ShowOk(std::u16string(kTitle), std::u16string(kOverflowText),
                    platform::MessageIcon::Error);
       return;
-    case FillPlan::Kind::Fill:
-      break;
+    case FillPlan::Kind::Fill: break;
   }
   const auto region = memory.CommitUncached(plan.bytes);
   if (!region) return;

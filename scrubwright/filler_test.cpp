@@ -59,7 +59,9 @@ struct RunFixture : ::testing::Test {
   platform::fake::FakeVirtualMemory memory{log};
   platform::fake::FakeMessageBoxes boxes{log};
 
-  void RunWith(std::u16string_view arguments) { scrubwright::Run(arguments, process, memory, boxes); }
+  void RunWith(std::u16string_view arguments) {
+    scrubwright::Run(arguments, process, memory, boxes);
+  }
 };
 
 TEST_F(RunFixture, CommitsFillsAndDecommitsAtIdlePriority) {

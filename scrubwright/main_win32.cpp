@@ -18,8 +18,8 @@ HWND CreateHiddenWindow(HINSTANCE instance) {
   windowClass.lpszClassName = L"ScrubwrightHidden";
   RegisterClassW(&windowClass);
   const std::u16string title(scrubwright::kTitle);
-  return CreateWindowExW(0, windowClass.lpszClassName, platform::win32::Wide(title),
-                         WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  return CreateWindowExW(0, windowClass.lpszClassName, platform::win32::Wide(title), WS_OVERLAPPED,
+                         0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
 }
 
 }  // namespace

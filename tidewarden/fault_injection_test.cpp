@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "tidewarden/fake_ports.h"
-#include "tidewarden/tray_program.h"
 #include "tidewarden/monitor/watch_entry.h"
+#include "tidewarden/tray_program.h"
 
 namespace tidewarden {
 namespace {
@@ -50,30 +50,44 @@ std::vector<Fault> Faults() {
   return {
       {"none", [](Machine&) {}},
       {"memory status", [](Machine& m) { m.memory.answer_.reset(); }},
-      {"memory total zero", [](Machine& m) { m.memory.answer_ = platform::PhysicalMemory{0, 0}; }},
-      {"memory nonsense", [](Machine& m) {
+      {"memory total zero",
+       [](Machine& m) {
+         m.memory.answer_ = platform::PhysicalMemory{0, 0};
+       }},
+      {"memory nonsense",
+       [](Machine& m) {
          m.memory.answer_ = platform::PhysicalMemory{1, ~0ULL};
        }},
       {"resource meter", [](Machine& m) { m.meter.answer_.reset(); }},
       {"resource meter negative", [](Machine& m) { m.meter.answer_ = -5; }},
       {"program start", [](Machine& m) { m.launcher.refuse_ = true; }},
-      {"tray icon", [](Machine& m) { m.tray.refuseAdd_ = true; m.tray.shown_ = false; }},
-      {"file reads", [](Machine& m) {
+      {"tray icon",
+       [](Machine& m) {
+         m.tray.refuseAdd_ = true;
+         m.tray.shown_ = false;
+       }},
+      {"file reads",
+       [](Machine& m) {
          for (auto& [path, text] : m.files.files_) m.files.unreadable_.insert(path);
        }},
       {"file writes", [](Machine& m) { m.files.refuseWrites_ = true; }},
       {"process snapshot", [](Machine& m) { m.processes.snapshotFails_ = true; }},
-      {"process open", [](Machine& m) { m.processes.unopenable_ = {7, 8}; }},
-      {"process table empties", [](Machine& m) { m.processes.running_.clear(); }},
-      {"process table changes between calls", [](Machine& m) {
-         m.processes.changing_ = {
-             {{7, 1, 8, u"C:\\APP\\A.EXE"}, {8, 1, 8, u"C:\\APP\\B.EXE"}},
-             {{8, 2, 8, u"C:\\APP\\B.EXE"}},
-             {{7, 1, 8, u"C:\\OTHER\\C.EXE"}, {9, 1, 13, u"C:\\APP\\A.EXE"},
-              {10, 1, 4, u"C:\\APP\\D.EXE"}},
-             {}};
+      {"process open",
+       [](Machine& m) {
+         m.processes.unopenable_ = {7, 8};
        }},
-      {"process table nonsense", [](Machine& m) {
+      {"process table empties", [](Machine& m) { m.processes.running_.clear(); }},
+      {"process table changes between calls",
+       [](Machine& m) {
+         m.processes.changing_ = {{{7, 1, 8, u"C:\\APP\\A.EXE"}, {8, 1, 8, u"C:\\APP\\B.EXE"}},
+                                  {{8, 2, 8, u"C:\\APP\\B.EXE"}},
+                                  {{7, 1, 8, u"C:\\OTHER\\C.EXE"},
+                                   {9, 1, 13, u"C:\\APP\\A.EXE"},
+                                   {10, 1, 4, u"C:\\APP\\D.EXE"}},
+                                  {}};
+       }},
+      {"process table nonsense",
+       [](Machine& m) {
          m.processes.running_ = {{0, 0, -1, u""},
                                  {7, ~0u, INT32_MIN, std::u16string(40000, u'A')},
                                  {7, 1, 8, u"C:\\APP\\A.EXE"},
@@ -83,27 +97,35 @@ std::vector<Fault> Faults() {
       {"wave-out caps", [](Machine& m) { m.waveOut.devices_[0].support.reset(); }},
       {"wave-out volume", [](Machine& m) { m.waveOut.devices_[0].volume.reset(); }},
       {"no sound device", [](Machine& m) { m.waveOut.devices_.clear(); }},
-      {"display test", [](Machine& m) {
+      {"display test",
+       [](Machine& m) {
          m.display.testAnswers_[{800, 600, 32}] = -1;
          m.display.testAnswers_[{1024, 768, 32}] = -1;
        }},
       {"display enumeration", [](Machine& m) { m.display.modes_.clear(); }},
-      {"display nonsense", [](Machine& m) { m.display.current_ = {-1, 0, 0}; }},
+      {"display nonsense",
+       [](Machine& m) {
+         m.display.current_ = {-1, 0, 0};
+       }},
       {"display current mode", [](Machine& m) { m.display.currentReadable_ = false; }},
-      {"master volume refuses", [](Machine& m) {
+      {"master volume refuses",
+       [](Machine& m) {
          m.master.present_ = true;
          m.master.refuseSet_ = true;
        }},
-      {"master volume nonsense", [](Machine& m) {
+      {"master volume nonsense",
+       [](Machine& m) {
          m.master.present_ = true;
          m.master.scalar_ = std::numeric_limits<float>::quiet_NaN();
        }},
-      {"master volume too loud", [](Machine& m) {
+      {"master volume too loud",
+       [](Machine& m) {
          m.master.present_ = true;
          m.master.scalar_ = -3.5F;
        }},
       {"clock nonsense", [](Machine& m) { m.clock.now_ = {-1, 13, 32, 9, 25, 61, -61}; }},
-      {"screen nonsense", [](Machine& m) {
+      {"screen nonsense",
+       [](Machine& m) {
          m.session.dpiX_ = 0;
          m.session.dpiY_ = -96;
        }},
@@ -166,8 +188,9 @@ TEST(FaultInjection, PopupOpensWhateverFails) {
 
 TEST(FaultInjection, MenuCommandsGoOn) {
   for (const Fault& fault : Faults()) {
-    for (const char16_t* choice : {u"メモリーリークを治す", u"±0 (中音量)", u"監視しない",
-                                   u"監視する", u"ツール設定の変更", u"エクスプローラを再起動する"}) {
+    for (const char16_t* choice :
+         {u"メモリーリークを治す", u"±0 (中音量)", u"監視しない", u"監視する", u"ツール設定の変更",
+          u"エクスプローラを再起動する"}) {
       SCOPED_TRACE(std::string(fault.name));
       Machine m;
       m.shellWindows.present_ = false;

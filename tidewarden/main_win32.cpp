@@ -10,17 +10,17 @@
 #include "platform/win32/message_boxes_win32.h"
 #include "platform/win32/own_process_win32.h"
 #include "platform/win32/popup_menus_win32.h"
-#include "platform/win32/processes_win32.h"
 #include "platform/win32/process_launcher_win32.h"
+#include "platform/win32/processes_win32.h"
 #include "platform/win32/resource_meter_win32.h"
 #include "platform/win32/session_win32.h"
 #include "platform/win32/shell_windows_win32.h"
 #include "platform/win32/timers_win32.h"
 #include "platform/win32/tray_icon_win32.h"
 #include "platform/win32/wave_out_win32.h"
-#include "tidewarden/tray_program.h"
 #include "tidewarden/priority_window_win32.h"
 #include "tidewarden/program_title.h"
+#include "tidewarden/tray_program.h"
 
 namespace {
 
@@ -39,12 +39,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (target != nullptr) {
     tidewarden::TrayProgram& program = target->program;
     switch (message) {
-      case kTrayCallback:
-        program.OnTrayMessage(LOWORD(lParam));
-        return 0;
-      case WM_DISPLAYCHANGE:
-        program.OnDisplayChanged();
-        return 0;
+      case kTrayCallback: program.OnTrayMessage(LOWORD(lParam)); return 0;
+      case WM_DISPLAYCHANGE: program.OnDisplayChanged(); return 0;
       case WM_TIMER:
         if (wParam == static_cast<WPARAM>(platform::TimerId::Check)) program.OnCheckTimer();
         if (wParam == static_cast<WPARAM>(platform::TimerId::Tooltip)) program.OnTooltipTimer();

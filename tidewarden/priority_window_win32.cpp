@@ -90,7 +90,8 @@ void SyncList(HWND list, const std::vector<std::u16string>& rows, std::optional<
     SendMessageW(list, LB_INSERTSTRING, k, reinterpret_cast<LPARAM>(Wide(rows[k])));
   }
   for (size_t k = count; k > rows.size(); --k) SendMessageW(list, LB_DELETESTRING, k - 1, 0);
-  SendMessageW(list, LB_SETCURSEL, selected ? static_cast<WPARAM>(*selected) : static_cast<WPARAM>(-1), 0);
+  SendMessageW(list, LB_SETCURSEL,
+               selected ? static_cast<WPARAM>(*selected) : static_cast<WPARAM>(-1), 0);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
 }
@@ -256,14 +257,11 @@ LRESULT PriorityWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
         Draw();
       }
       return 0;
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_CLOSE:
       Close();  // the close box discards the edits
       return 0;
-    default:
-      return DefWindowProcW(window_, message, wParam, lParam);
+    default: return DefWindowProcW(window_, message, wParam, lParam);
   }
 }
 
@@ -274,7 +272,8 @@ LRESULT CALLBACK PriorityWindowWin32::WindowProc(HWND window, UINT message, WPAR
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<PriorityWindowWin32*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr || self->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
+  if (self == nullptr || self->window_ != window)
+    return DefWindowProcW(window, message, wParam, lParam);
   return self->Handle(message, wParam, lParam);
 }
 

@@ -18,9 +18,11 @@ void TrayProgram::Start() {
   system_.process.SetPriorityClass(platform::PriorityClass::Idle);
   parts_.state.AppPath = common::WithTrailingBackslash(system_.session.ProgramFolder());
   parts_.state.WinDir = TrimAtNul(system_.session.WindowsDirectory());
-  if (system_.files.Exists(parts_.state.WinDir + u"\\system\\rsrc32.dll")) parts_.state.ResourcesAvailable = 1;
+  if (system_.files.Exists(parts_.state.WinDir + u"\\system\\rsrc32.dll"))
+    parts_.state.ResourcesAvailable = 1;
 
-  parts_.state.ReleaseThreshold = ReleaseThresholdFromSetting(parts_.settings.GetMainSetting(u"CREANSIZE"));
+  parts_.state.ReleaseThreshold =
+      ReleaseThresholdFromSetting(parts_.settings.GetMainSetting(u"CREANSIZE"));
   parts_.state.CheckInterval = CheckIntervalFromSetting(parts_.settings.GetMainSetting(u"SEEK"));
   system_.timers.Start(platform::TimerId::Check, parts_.state.CheckInterval);
   system_.timers.Start(platform::TimerId::Tooltip, kTooltipIntervalMs);
@@ -41,7 +43,7 @@ void TrayProgram::Start() {
   parts_.monitor.LoadMonitorSwitch();
   const WatchListFile watchList = parts_.monitor.LoadWatchList();
   system_.files.WriteText(parts_.state.AppPath + u"hwnd.tmp",
-                         HwndFileText(system_.lifetime.MainWindowHandle()));
+                          HwndFileText(system_.lifetime.MainWindowHandle()));
   if (watchList == WatchListFile::Unreadable) parts_.monitor.ReportUnreadableWatchList();
 }
 
@@ -53,7 +55,8 @@ void TrayProgram::Exit() {
 void TrayProgram::OnExitChosen() { Exit(); }
 
 void TrayProgram::OnCheckTimer() {
-  if (parts_.state.MonitorOn == 1 && parts_.state.PriorityWindowOpen == 0) parts_.monitor.EnforcePriorities();
+  if (parts_.state.MonitorOn == 1 && parts_.state.PriorityWindowOpen == 0)
+    parts_.monitor.EnforcePriorities();
   parts_.release.OnCheckTimer();
 }
 
@@ -137,7 +140,8 @@ void TrayProgram::RefreshPopupMenu() {
 }
 
 void TrayProgram::RefreshVolumeMarks() {
-  for (int step = 0; step < kVolumeSteps; ++step) parts_.menu[{Item::VolumeStep, step}].checked = false;
+  for (int step = 0; step < kVolumeSteps; ++step)
+    parts_.menu[{Item::VolumeStep, step}].checked = false;
   const std::int32_t level = LevelOfWaveVolume(parts_.volume.GetWaveVolume());
   const int step =
       VolumeStepOfLevel(level, RangeOfSetting(parts_.settings.GetMarrowgateSetting(u"VOLUME")));
@@ -152,15 +156,16 @@ void TrayProgram::OnVolumeStepChosen(int index) {
 void TrayProgram::ShowTrayMenu() {
   RefreshPopupMenu();
   RunCommand(system_.popups.Track(parts_.menu.EntriesUnder({Item::Root}),
-                                 platform::PopupAlign::CenterOnPointer));
+                                  platform::PopupAlign::CenterOnPointer));
 }
 
 void TrayProgram::ShowClickMenu() {
   RefreshPopupMenu();
-  const Item submenu =
-      parts_.settings.GetMarrowgateSetting(u"CLICK") == u"SCREENSIZE" ? Item::Resolution : Item::Volume;
+  const Item submenu = parts_.settings.GetMarrowgateSetting(u"CLICK") == u"SCREENSIZE"
+                           ? Item::Resolution
+                           : Item::Volume;
   RunCommand(system_.popups.Track(parts_.menu.EntriesUnder({submenu}),
-                                 platform::PopupAlign::LeftAtPointer));
+                                  platform::PopupAlign::LeftAtPointer));
 }
 
 void TrayProgram::RunCommand(std::optional<int> commandId) {
@@ -168,41 +173,18 @@ void TrayProgram::RunCommand(std::optional<int> commandId) {
   const auto key = parts_.menu.ItemOfCommand(*commandId);
   if (!key) return;
   switch (key->item) {
-    case Item::VolumeStep:
-      OnVolumeStepChosen(key->index);
-      break;
-    case Item::DisplayMode:
-      parts_.displayModes.OnDisplayModeChosen(key->index);
-      break;
-    case Item::ReleaseMemory:
-      parts_.release.ReleaseInUseMemory();
-      break;
-    case Item::RestartExplorer:
-      parts_.utilities.RestartExplorer();
-      break;
-    case Item::VolumeMixer:
-      parts_.utilities.OpenVolumeMixer();
-      break;
-    case Item::Settings:
-      parts_.utilities.OpenConfigProgram();
-      break;
-    case Item::ToolSettings:
-      parts_.utilities.OpenToolSettings();
-      break;
-    case Item::MonitorSettings:
-      parts_.priorityWindows.ShowPriorityWindow();
-      break;
-    case Item::MonitorOn:
-      parts_.monitor.SwitchMonitoringOn();
-      break;
-    case Item::MonitorOff:
-      parts_.monitor.SwitchMonitoringOff();
-      break;
-    case Item::Exit:
-      OnExitChosen();
-      break;
-    default:
-      break;  // the close items and the status lines only close the menu
+    case Item::VolumeStep: OnVolumeStepChosen(key->index); break;
+    case Item::DisplayMode: parts_.displayModes.OnDisplayModeChosen(key->index); break;
+    case Item::ReleaseMemory: parts_.release.ReleaseInUseMemory(); break;
+    case Item::RestartExplorer: parts_.utilities.RestartExplorer(); break;
+    case Item::VolumeMixer: parts_.utilities.OpenVolumeMixer(); break;
+    case Item::Settings: parts_.utilities.OpenConfigProgram(); break;
+    case Item::ToolSettings: parts_.utilities.OpenToolSettings(); break;
+    case Item::MonitorSettings: parts_.priorityWindows.ShowPriorityWindow(); break;
+    case Item::MonitorOn: parts_.monitor.SwitchMonitoringOn(); break;
+    case Item::MonitorOff: parts_.monitor.SwitchMonitoringOff(); break;
+    case Item::Exit: OnExitChosen(); break;
+    default: break;  // the close items and the status lines only close the menu
   }
 }
 

@@ -57,7 +57,8 @@ struct TrayServices {
 // The hidden main window: every action of the tray program starts from one of its events.
 class TrayProgram {
  public:
-  TrayProgram(const TrayParts& parts, const TrayServices& system) : parts_(parts), system_(system) {}
+  TrayProgram(const TrayParts& parts, const TrayServices& system)
+      : parts_(parts), system_(system) {}
 
   void Start();
   void Exit();

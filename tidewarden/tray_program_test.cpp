@@ -30,9 +30,9 @@ struct TrayProgramTest : ::testing::Test, FakePorts {
 TEST_F(TrayProgramTest, NormalStartInOrder) {
   program.Start();
   EXPECT_EQ(log.calls.front(), "SetPriorityClass 64");
-  const std::vector<std::string> expected = {
-      "SetPriorityClass 64", "TimerStart 1 6000", "TimerStart 2 2000", "TrayAdd",
-      "WriteText C:\\Tools\\Tidewarden\\hwnd.tmp"};
+  const std::vector<std::string> expected = {"SetPriorityClass 64", "TimerStart 1 6000",
+                                             "TimerStart 2 2000", "TrayAdd",
+                                             "WriteText C:\\Tools\\Tidewarden\\hwnd.tmp"};
   EXPECT_EQ(log.calls, expected);
   EXPECT_EQ(state.AppPath, app);
   EXPECT_EQ(state.WinDir, u"C:\\WINDOWS");
@@ -230,8 +230,8 @@ TEST_F(TrayProgramTest, RightClickHidesTheSubmenusCloseItems) {
   program.OnTrayMessage(517);
   const auto& whole = popups.shown_.back();
   EXPECT_EQ(whole[0].caption, u"メニューを閉じる");
-  const auto volume = std::find_if(whole.begin(), whole.end(),
-                                   [](const auto& e) { return e.caption == u"音量"; });
+  const auto volume =
+      std::find_if(whole.begin(), whole.end(), [](const auto& e) { return e.caption == u"音量"; });
   ASSERT_NE(volume, whole.end());
   EXPECT_EQ(volume->children[0].caption, u"＋9 (最大)");
   // and a left click after it shows them again
@@ -323,18 +323,16 @@ TEST_F(TrayProgramTest, RefreshMarksThePresentVolumeStep) {
     const char16_t* range;
     int checked;
   } cases[] = {
-      {0x80008000u, u"NORMAL", 9},
-      {0xBFFCBFFCu, u"MAX", 9},
-      {0x20062006u, u"LOW", 9},
+      {0x80008000u, u"NORMAL", 9}, {0xBFFCBFFCu, u"MAX", 9}, {0x20062006u, u"LOW", 9},
       {0x80008000u, u"LOW", -1},  // a loud device in the LOW range: no mark
-      {0xFFFF0000u, u"MAX", 18},   // only the left channel counts: silence
-      {std::nullopt, u"", 18},     // the read fails: reads as silence
+      {0xFFFF0000u, u"MAX", 18},  // only the left channel counts: silence
+      {std::nullopt, u"", 18},    // the read fails: reads as silence
   };
   program.Start();
   for (const auto& c : cases) {
     waveOut.devices_ = {{0x0004, c.volume}};
-    files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=" + std::u16string(c.range) +
-                                            u"\r\nCLICK=VOLUME\r\n";
+    files.files_[app + u"Marrowgate.ini"] =
+        u"[TOOL]\r\nVOLUME=" + std::u16string(c.range) + u"\r\nCLICK=VOLUME\r\n";
     program.OnTrayMessage(517);
     EXPECT_EQ(CheckedVolumeStep(popups.shown_.back()), c.checked);
   }
@@ -421,8 +419,7 @@ namespace {
 
 TEST_F(TrayProgramTest, MonitorStartsFromItsFilesAndRunsOnTheCheckTimer) {
   files.files_[app + u"Process2.ini"] = u"ON\r\n";
-  files.files_[app + u"Process.ini"] =
-      u"C:\\APP\\A.EXE" + std::u16string(48, u' ') + u" HIGH\r\n";
+  files.files_[app + u"Process.ini"] = u"C:\\APP\\A.EXE" + std::u16string(48, u' ') + u" HIGH\r\n";
   processes.running_ = {{7, 1, 8, u"C:\\APP\\A.EXE"}};
   program.Start();
   EXPECT_EQ(state.MonitorOn, 1);

@@ -18,8 +18,7 @@ class FakeMessageBoxes : public MessageBoxes {
 
   explicit FakeMessageBoxes(CallLog& log) : log_(log) {}
 
-  void ShowOk(const std::u16string& title, const std::u16string& text,
-              MessageIcon icon) override {
+  void ShowOk(const std::u16string& title, const std::u16string& text, MessageIcon icon) override {
     shown_.push_back({title, text, icon});
     log_.Add("ShowOk");
   }

@@ -20,9 +20,7 @@ class FakeShellWindows : public ShellWindows {
     if (goneAfterSearches_ >= 0 && searches_ > goneAfterSearches_) return std::nullopt;
     return window_;
   }
-  void PostQuit(std::uintptr_t window) override {
-    log_.Add("PostQuit " + std::to_string(window));
-  }
+  void PostQuit(std::uintptr_t window) override { log_.Add("PostQuit " + std::to_string(window)); }
 
   bool present_ = true;
   int goneAfterSearches_ = -1;  // -1: never goes

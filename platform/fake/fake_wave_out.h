@@ -42,7 +42,9 @@ class FakeWaveOut : public WaveOut {
 
 class FakeMasterVolume : public MasterVolume {
  public:
-  std::optional<float> GetScalar() override { return present_ ? std::optional(scalar_) : std::nullopt; }
+  std::optional<float> GetScalar() override {
+    return present_ ? std::optional(scalar_) : std::nullopt;
+  }
   bool SetScalar(float scalar) override {
     if (!present_ || refuseSet_) return false;
     scalar_ = scalar;

@@ -47,8 +47,8 @@ std::optional<std::u16string> FilesWin32::ReadText(const std::u16string& path) {
   if (!file.valid()) return std::nullopt;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
-  const DWORD wanted = size.QuadPart > kLargestRead ? kLargestRead
-                                                    : static_cast<DWORD>(size.QuadPart);
+  const DWORD wanted =
+      size.QuadPart > kLargestRead ? kLargestRead : static_cast<DWORD>(size.QuadPart);
   std::string bytes(wanted, '\0');
   DWORD got = 0;
   if (wanted > 0 && !ReadFile(file.get(), bytes.data(), wanted, &got, nullptr)) {
@@ -67,8 +67,7 @@ bool FilesWin32::WriteText(const std::u16string& path, const std::u16string& tex
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     DWORD written = 0;
-    ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr) &&
+    ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size() && FlushFileBuffers(file.get());
   }
   // Only a closed file can be deleted: the handle above shares nothing.
@@ -76,7 +75,8 @@ bool FilesWin32::WriteText(const std::u16string& path, const std::u16string& tex
     DeleteFileW(Wide(temporary));
     return false;
   }
-  if (!MoveFileExW(Wide(temporary), Wide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExW(Wide(temporary), Wide(path),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(Wide(temporary));
     return false;
   }

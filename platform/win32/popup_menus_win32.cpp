@@ -23,8 +23,7 @@ HMENU Build(const std::vector<MenuEntry>& entries) {
 
 }  // namespace
 
-std::optional<int> PopupMenusWin32::Track(const std::vector<MenuEntry>& entries,
-                                          PopupAlign align) {
+std::optional<int> PopupMenusWin32::Track(const std::vector<MenuEntry>& entries, PopupAlign align) {
   HMENU menu = Build(entries);
   POINT pointer{};
   GetCursorPos(&pointer);

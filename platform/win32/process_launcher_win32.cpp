@@ -12,8 +12,8 @@ bool ProcessLauncherWin32::Start(const ProgramStart& program) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(
-      program.style == WindowStyle::Minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+  startup.wShowWindow =
+      static_cast<WORD>(program.style == WindowStyle::Minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   // CreateProcessW may write into the command line, so it gets a copy of its own.
   std::u16string commandLine = program.commandLine;
   PROCESS_INFORMATION started{};

@@ -14,7 +14,8 @@ std::optional<std::vector<ProcessRecord>> ProcessesWin32::Snapshot() {
   std::vector<ProcessRecord> processes;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
     ProcessRecord record;
     record.th32ProcessID = entry.th32ProcessID;
     record.cntThreads = entry.cntThreads;

@@ -45,8 +45,7 @@ template <typename Use>
 bool WithEndpointVolume(Use use) {
   ComPtr<IMMDeviceEnumerator> enumerator;
   if (FAILED(CoCreateInstance(kMMDeviceEnumerator, nullptr, CLSCTX_INPROC_SERVER,
-                              kIMMDeviceEnumerator,
-                              reinterpret_cast<void**>(enumerator.Out())))) {
+                              kIMMDeviceEnumerator, reinterpret_cast<void**>(enumerator.Out())))) {
     return false;
   }
   ComPtr<IMMDevice> device;

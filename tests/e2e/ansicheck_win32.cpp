@@ -43,13 +43,13 @@ std::string RandomBytes(Random& random) {
   for (std::uint32_t i = 0; i < length; ++i) {
     std::uint32_t byte = 0;
     switch (random.Below(8)) {
-      case 0: byte = 0x81 + random.Below(0x9F - 0x81 + 1); break;      // lead, first block
-      case 1: byte = 0xE0 + random.Below(0xFC - 0xE0 + 1); break;      // lead, second block
-      case 2: byte = 0x40 + random.Below(0x7F - 0x40); break;          // ASCII trail bytes
-      case 3: byte = 0xA1 + random.Below(0xDF - 0xA1 + 1); break;      // half-width katakana
+      case 0: byte = 0x81 + random.Below(0x9F - 0x81 + 1); break;  // lead, first block
+      case 1: byte = 0xE0 + random.Below(0xFC - 0xE0 + 1); break;  // lead, second block
+      case 2: byte = 0x40 + random.Below(0x7F - 0x40); break;      // ASCII trail bytes
+      case 3: byte = 0xA1 + random.Below(0xDF - 0xA1 + 1); break;  // half-width katakana
       case 4: byte = static_cast<unsigned char>("\r\n= \\\t"[random.Below(6)]); break;
-      case 5: byte = 0x20 + random.Below(0x5F); break;                 // printable ASCII
-      default: byte = random.Below(256); break;                        // anything at all
+      case 5: byte = 0x20 + random.Below(0x5F); break;  // printable ASCII
+      default: byte = random.Below(256); break;         // anything at all
     }
     bytes += static_cast<char>(byte);
   }
@@ -100,7 +100,8 @@ struct Checker {
     }
     // A list read from the disk, saved and read again, is the same list.
     const std::string saved = ToAnsi(tidewarden::WatchListText(entries));
-    if (tidewarden::ParseWatchList(FromAnsi(saved)) != entries) Fail("watch list round trip", bytes);
+    if (tidewarden::ParseWatchList(FromAnsi(saved)) != entries)
+      Fail("watch list round trip", bytes);
     (void)tidewarden::MonitorSwitchOn(text);
   }
 
@@ -163,7 +164,7 @@ int wmain(int argc, wchar_t** argv) {
       const char16_t* name;
       bool exact;
     } names[] = {{u"C:\\APP\\A.EXE", true}, {u"日本語.exe", true}, {u"ﾃｽﾄ.exe", true},
-                 {u"café.exe", false}, {u"한글.exe", false}, {u"naïve.exe", false}};
+                 {u"café.exe", false},      {u"한글.exe", false},  {u"naïve.exe", false}};
     for (const auto& n : names) {
       ++checker.inputs;
       if (files.StoresExactly(n.name) != n.exact) checker.Fail("stored exactly", ToAnsi(n.name));
@@ -177,8 +178,8 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   // Edge sizes: nothing, one lone lead byte, and a file of the largest size the programs read.
-  for (const std::string& bytes : {std::string(), std::string("\x81"),
-                                   std::string(64u * 1024 * 1024, '\x82')}) {
+  for (const std::string& bytes :
+       {std::string(), std::string("\x81"), std::string(64u * 1024 * 1024, '\x82')}) {
     ++checker.inputs;
     const std::u16string text = FromAnsi(bytes);
     if (text.size() > bytes.size() || text.empty() != bytes.empty()) {

@@ -188,11 +188,12 @@ std::string Census() {
       GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
   PROCESS_BASIC_INFORMATION basic{};
   const unsigned char* table = nullptr;
-  if (query != nullptr && query(GetCurrentProcess(), ProcessBasicInformation, &basic,
-                                sizeof basic, nullptr) == 0 &&
+  if (query != nullptr &&
+      query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
       basic.PebBaseAddress != nullptr) {
-    CopyMemory(&table, reinterpret_cast<const unsigned char*>(basic.PebBaseAddress) +
-                           kGdiTableInPeb, sizeof table);
+    CopyMemory(&table,
+               reinterpret_cast<const unsigned char*>(basic.PebBaseAddress) + kGdiTableInPeb,
+               sizeof table);
   }
   if (table != nullptr) {
     gdi = 0;
@@ -212,8 +213,8 @@ std::string Census() {
 }
 
 void Reply(WPARAM probePid, LPARAM sequence, bool census) {
-  HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE,
-                                    menuhook::MappingName(probePid, sequence).c_str());
+  HANDLE mapping =
+      OpenFileMappingW(FILE_MAP_WRITE, FALSE, menuhook::MappingName(probePid, sequence).c_str());
   if (mapping == nullptr) return;
   void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, menuhook::kMappingSize);
   if (view != nullptr) {

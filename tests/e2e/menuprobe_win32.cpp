@@ -70,8 +70,8 @@ class Parser {
 
  private:
   void SkipSpace() {
-    while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' ||
-                                  text_[at_] == '\r' || text_[at_] == '\n')) {
+    while (at_ < text_.size() &&
+           (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\r' || text_[at_] == '\n')) {
       ++at_;
     }
   }
@@ -114,8 +114,8 @@ class Parser {
       const char e = text_[at_++];
       if (e == 'u') {
         if (at_ + 4 > text_.size()) return false;
-        AppendUtf8(out, static_cast<unsigned>(
-                            std::strtoul(text_.substr(at_, 4).c_str(), nullptr, 16)));
+        AppendUtf8(out,
+                   static_cast<unsigned>(std::strtoul(text_.substr(at_, 4).c_str(), nullptr, 16)));
         at_ += 4;
       } else if (const int escape = probe_text::IndexIn(probe_text::kJsonEscapeLetters, e);
                  escape >= 0) {
@@ -298,8 +298,7 @@ Reading ReadMenus(MenuReader& reader, ULONGLONG deadline) {
         return reading;
       }
       Value answer;
-      if (!json.empty() && Parser(json).Parse(answer) &&
-          !answer["menus"].items.empty()) {
+      if (!json.empty() && Parser(json).Parse(answer) && !answer["menus"].items.empty()) {
         reading.json = std::move(json);
         reading.menus = answer["menus"];
         return reading;
@@ -422,8 +421,7 @@ int Choose(const Args& args) {
   while (!(closed = !IsWindow(popup) || !IsWindowVisible(popup)) && Remaining(deadline) > 0) {
     Sleep(20);
   }
-  return Answer(Chosen(pos, downs).Bool("closed", closed).Utf8("caption", caption),
-                closed ? 0 : 1);
+  return Answer(Chosen(pos, downs).Bool("closed", closed).Utf8("caption", caption), closed ? 0 : 1);
 }
 
 int Census(const Args& args) {
@@ -443,7 +441,8 @@ int Census(const Args& args) {
       if (hookFailed) return failed("SetWindowsHookEx failed", 1);
       if (!json.empty()) return Answer(JsonObject().Bool("found", true).Fields(json), 0);
     }
-    if (Remaining(deadline) == 0) return failed(window ? "the hook did not answer" : "no window", 1);
+    if (Remaining(deadline) == 0)
+      return failed(window ? "the hook did not answer" : "no window", 1);
     Sleep(50);
   }
 }

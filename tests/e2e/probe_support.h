@@ -111,10 +111,10 @@ class Args {
   const std::wstring& operator[](size_t i) const { return items_[i]; }
   std::wstring Text(size_t i) const { return probe_text::FromHexUtf8(items_[i]); }  // hex UTF-8
   std::string Bytes(size_t i) const { return probe_text::FromHex(items_[i]); }      // hex
-  int Int(size_t i) const;                // decimal
-  DWORD Number(size_t i) const;           // decimal, or hex with 0x
-  DWORD Timeout(size_t i) const;          // milliseconds; 10000 when not given
-  bool IsNumber(size_t i) const;          // digits only
+  int Int(size_t i) const;                                                          // decimal
+  DWORD Number(size_t i) const;   // decimal, or hex with 0x
+  DWORD Timeout(size_t i) const;  // milliseconds; 10000 when not given
+  bool IsNumber(size_t i) const;  // digits only
   std::vector<std::wstring> From(size_t i) const;
 
  private:

@@ -43,8 +43,7 @@ std::wstring LogPath() {
 unsigned long long StartTime() {
   FILETIME created{}, exited{}, kernel{}, user{};
   if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
-  return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) |
-         created.dwLowDateTime;
+  return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
 }  // namespace

@@ -15,8 +15,8 @@
 #define TW_STDCALL
 #endif
 
-extern "C" int TW_STDCALL Rsrc32DoubleFree(int kind) __asm__(
-    TW_STRINGIFY(__USER_LABEL_PREFIX__) "Rsrc32DoubleFree");
+extern "C" int TW_STDCALL
+Rsrc32DoubleFree(int kind) __asm__(TW_STRINGIFY(__USER_LABEL_PREFIX__) "Rsrc32DoubleFree");
 
 extern "C" int TW_STDCALL Rsrc32DoubleFree(int kind) {
   switch (kind) {

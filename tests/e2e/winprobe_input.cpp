@@ -52,8 +52,7 @@ int Click(const Args& args) {
     down = MOUSEEVENTF_RIGHTDOWN;
     up = MOUSEEVENTF_RIGHTUP;
   } else {
-    return Answer(JsonObject().Bool("clicked", false).Utf8("error", "button"),
-                  probe::kUsageStatus);
+    return Answer(JsonObject().Bool("clicked", false).Utf8("error", "button"), probe::kUsageStatus);
   }
   if (!MovePointer(args.Int(0), args.Int(1))) {
     return Answer(JsonObject().Bool("clicked", false).Utf8("error", "move"), 1);
@@ -70,7 +69,7 @@ int Keys(const Args& args) {
     const wchar_t* name;
     WORD key;
     bool shift;
-  } kKeys[] = {{L"tab", VK_TAB, false},     {L"shift-tab", VK_TAB, true},
+  } kKeys[] = {{L"tab", VK_TAB, false},       {L"shift-tab", VK_TAB, true},
                {L"return", VK_RETURN, false}, {L"space", VK_SPACE, false},
                {L"up", VK_UP, false},         {L"down", VK_DOWN, false},
                {L"escape", VK_ESCAPE, false}};
@@ -107,9 +106,8 @@ int Keys(const Args& args) {
 }
 
 constexpr probe::Command kCommands[] = {
-    {L"move", "X Y [X Y]...",
-     "move the pointer (screen coordinates), through each point in turn", 2, probe::kAnyCount,
-     Move},
+    {L"move", "X Y [X Y]...", "move the pointer (screen coordinates), through each point in turn",
+     2, probe::kAnyCount, Move},
     {L"click", "X Y left|right", "move there, press and release that button", 3, 3, Click},
     {L"keys", "KEY...",
      "type keys into the foreground window: tab shift-tab return space up down escape", 1,

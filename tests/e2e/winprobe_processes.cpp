@@ -20,8 +20,8 @@ int RunProgram(const Args& args) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info)) {
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
     return Answer(JsonObject().Bool("started", false).Number("error", GetLastError()), 1);
   }
   CloseHandle(info.hThread);
@@ -133,12 +133,12 @@ int ProcessStats(const Args& args) {
   GetProcessTimes(process, &created, &exited, &kernel, &user);
   const auto seconds = [](const FILETIME& time) {
     return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) |
-                               time.dwLowDateTime) / 1e7;
+                               time.dwLowDateTime) /
+           1e7;
   };
   PROCESS_MEMORY_COUNTERS_EX memory{};
   memory.cb = sizeof memory;
-  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                       sizeof memory);
+  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
   DWORD counted = 0;
   GetProcessHandleCount(process, &counted);
   const long handles = counted != 0 ? static_cast<long>(counted) : HandlesInSystemTable(pid);

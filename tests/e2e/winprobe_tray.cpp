@@ -16,8 +16,7 @@ int ReadTooltip(const Args& args) {
   });
   if (tip == nullptr) return Answer(JsonObject().Bool("found", false), 1);
   return Answer(
-      JsonObject().Bool("found", true).Number("pid", probe::ProcessOf(tip)).Text("text", text),
-      0);
+      JsonObject().Bool("found", true).Number("pid", probe::ProcessOf(tip)).Text("text", text), 0);
 }
 
 // Another process's popup menu cannot be read from here (menuprobe can), but its tracking
@@ -26,8 +25,8 @@ int MenuKeys(const Args& args) {
   static const struct {
     const wchar_t* name;
     WPARAM key;
-  } kKeys[] = {{L"home", VK_HOME}, {L"end", VK_END},       {L"up", VK_UP},
-               {L"down", VK_DOWN}, {L"left", VK_LEFT},     {L"right", VK_RIGHT},
+  } kKeys[] = {{L"home", VK_HOME},     {L"end", VK_END},      {L"up", VK_UP},
+               {L"down", VK_DOWN},     {L"left", VK_LEFT},    {L"right", VK_RIGHT},
                {L"return", VK_RETURN}, {L"escape", VK_ESCAPE}};
   const bool timed = args.IsNumber(0);
   std::vector<WPARAM> keys;
@@ -96,13 +95,13 @@ int BroadcastTaskbarCreated(const Args&) {
 int Screen(const Args&) {
   POINT at{};
   const bool known = GetCursorPos(&at) != FALSE;
-  return Answer(JsonObject()
-                    .Number("width", GetSystemMetrics(SM_CXSCREEN))
-                    .Number("height", GetSystemMetrics(SM_CYSCREEN))
-                    .Raw("pointer", known ? "[" + std::to_string(at.x) + "," +
-                                                std::to_string(at.y) + "]"
-                                          : "null"),
-                0);
+  return Answer(
+      JsonObject()
+          .Number("width", GetSystemMetrics(SM_CXSCREEN))
+          .Number("height", GetSystemMetrics(SM_CYSCREEN))
+          .Raw("pointer",
+               known ? "[" + std::to_string(at.x) + "," + std::to_string(at.y) + "]" : "null"),
+      0);
 }
 
 // Puts the display back where a test changed it, whatever the program under test did.
@@ -114,8 +113,7 @@ int SetDisplayMode(const Args& args) {
   mode.dmPelsHeight = static_cast<DWORD>(args.Int(1));
   mode.dmBitsPerPel = static_cast<DWORD>(args.Int(2));
   const LONG result = ChangeDisplaySettingsW(&mode, CDS_UPDATEREGISTRY);
-  return Answer(JsonObject().Number("result", result),
-                result == DISP_CHANGE_SUCCESSFUL ? 0 : 1);
+  return Answer(JsonObject().Number("result", result), result == DISP_CHANGE_SUCCESSFUL ? 0 : 1);
 }
 
 constexpr probe::Command kCommands[] = {

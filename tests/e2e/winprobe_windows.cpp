@@ -91,8 +91,7 @@ struct EntryMessages {
   const wchar_t* className;
   UINT count, selection, length, text;
 };
-constexpr EntryMessages kListBox{L"ListBox", LB_GETCOUNT, LB_GETCURSEL, LB_GETTEXTLEN,
-                                 LB_GETTEXT};
+constexpr EntryMessages kListBox{L"ListBox", LB_GETCOUNT, LB_GETCURSEL, LB_GETTEXTLEN, LB_GETTEXT};
 constexpr EntryMessages kComboBox{L"ComboBox", CB_GETCOUNT, CB_GETCURSEL, CB_GETLBTEXTLEN,
                                   CB_GETLBTEXT};
 
@@ -205,8 +204,7 @@ int Pick(const Args& args, const PickKind& kind) {
   const bool picked = (kind.clearingAnswersError && index < 0) || result == index;
   if (picked) {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, WM_COMMAND,
-                        MAKEWPARAM(static_cast<WORD>(id), kind.notification),
+    SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), kind.notification),
                         reinterpret_cast<LPARAM>(box), SMTO_ABORTIFHUNG, 5000, &ignored);
   }
   return Answer(JsonObject().Bool("picked", picked), picked ? 0 : 1);
@@ -236,10 +234,9 @@ int Close(const Args& args) {
 }
 
 constexpr probe::Command kCommands[] = {
-    {L"windows", "", "every top-level window: hwnd, pid, class, title, visible", 0, 0,
-     ListWindows},
-    {L"window-of", "HEXTITLE", "top-level windows with exactly that caption, hidden ones too",
-     1, 1, WindowsOf},
+    {L"windows", "", "every top-level window: hwnd, pid, class, title, visible", 0, 0, ListWindows},
+    {L"window-of", "HEXTITLE", "top-level windows with exactly that caption, hidden ones too", 1, 1,
+     WindowsOf},
     {L"msgbox", "HEXTITLE [MS] [press]",
      "wait for a message box with that caption, read its text and buttons; \"press\" clicks "
      "its OK",
@@ -254,8 +251,8 @@ constexpr probe::Command kCommands[] = {
      "select entry N of that combo box and tell its window, as a user's pick does", 4, 4,
      ComboPick},
     {L"list-pick", "HEXTITLE HEXCLASS ID N",
-     "select row N of that list box (-1: none) and tell its window, as a user's click does", 4,
-     4, ListPick},
+     "select row N of that list box (-1: none) and tell its window, as a user's click does", 4, 4,
+     ListPick},
     {L"press", "HEXTITLE HEXCLASS ID", "click the button with that id (BM_CLICK)", 3, 3, Press},
     {L"close", "HEXTITLE HEXCLASS", "close that window as its close box does", 2, 2, Close},
 };

@@ -32,8 +32,8 @@ std::optional<platform::DisplayMode> ModeOfCaption(std::u16string_view caption) 
   platform::DisplayMode mode;
   mode.width = number(caption.substr(0, x));
   mode.height = number(caption.substr(x + 1, blank - x - 1));
-  mode.bits = static_cast<std::int16_t>(
-      number(caption.substr(blank + 1, caption.size() - blank - 1 - 3)));
+  mode.bits =
+      static_cast<std::int16_t>(number(caption.substr(blank + 1, caption.size() - blank - 1 - 3)));
   return mode;
 }
 

@@ -31,7 +31,8 @@ TEST(ModeOfCaption, ReadsTheModeBack) {
   };
   for (const auto& c : cases) {
     const auto mode = ModeOfCaption(c.caption);
-    ASSERT_EQ(mode.has_value(), c.mode.has_value()) << std::string(c.caption.begin(), c.caption.end());
+    ASSERT_EQ(mode.has_value(), c.mode.has_value())
+        << std::string(c.caption.begin(), c.caption.end());
     if (mode) {
       EXPECT_EQ(std::make_tuple(mode->width, mode->height, static_cast<int>(mode->bits)), *c.mode);
     }
@@ -68,13 +69,13 @@ struct DisplayModesTest : ::testing::Test {
 };
 
 TEST_F(DisplayModesTest, EveryListingFillsASlotAndTheModeInUseIsChecked) {
-  display.modes_ = {{800, 600, 16}, {800, 600, 16}, {800, 600, 16}, {1024, 768, 32},
-                    {1024, 768, 32}, {640, 480, 8}};
+  display.modes_ = {{800, 600, 16},  {800, 600, 16},  {800, 600, 16},
+                    {1024, 768, 32}, {1024, 768, 32}, {640, 480, 8}};
   display.current_ = {1024, 768, 32};
   modes.BuildResolutionMenu();
-  EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"800x600 16Bit", u"800x600 16Bit",
-                                                   u"800x600 16Bit", u"1024x768 32Bit",
-                                                   u"1024x768 32Bit"}));
+  EXPECT_EQ(Shown(),
+            (std::vector<std::u16string>{u"800x600 16Bit", u"800x600 16Bit", u"800x600 16Bit",
+                                         u"1024x768 32Bit", u"1024x768 32Bit"}));
   EXPECT_EQ(Checked(), (std::vector<int>{3, 4}));
   EXPECT_EQ(display.tests_, 2);  // one test per distinct mode that passes the filter
 
@@ -85,11 +86,11 @@ TEST_F(DisplayModesTest, EveryListingFillsASlotAndTheModeInUseIsChecked) {
 }
 
 TEST_F(DisplayModesTest, FilterBySizeAndDepth) {
-  display.modes_ = {{799, 600, 32}, {800, 599, 32}, {800, 600, 32}, {1024, 768, 15},
+  display.modes_ = {{799, 600, 32},  {800, 599, 32}, {800, 600, 32},  {1024, 768, 15},
                     {1024, 768, 24}, {1024, 768, 8}, {1280, 1024, 16}};
   modes.BuildResolutionMenu();
-  EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"800x600 32Bit", u"1024x768 24Bit",
-                                                   u"1280x1024 16Bit"}));
+  EXPECT_EQ(Shown(),
+            (std::vector<std::u16string>{u"800x600 32Bit", u"1024x768 24Bit", u"1280x1024 16Bit"}));
 }
 
 TEST_F(DisplayModesTest, OnlyModesThatPassTheTestAreOffered) {
@@ -108,8 +109,8 @@ TEST_F(DisplayModesTest, OnlyModesThatPassTheTestAreOffered) {
 
   modes.OnDisplayChanged();
   modes.BuildResolutionMenu();
-  EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"800x600 32Bit", u"1024x768 32Bit",
-                                                   u"1280x1024 32Bit"}));
+  EXPECT_EQ(Shown(),
+            (std::vector<std::u16string>{u"800x600 32Bit", u"1024x768 32Bit", u"1280x1024 32Bit"}));
   EXPECT_EQ(display.tests_, 6);
 }
 
@@ -146,7 +147,7 @@ TEST_F(DisplayModesTest, SurplusSlotsAndOldChecksStay) {
   modes.OnDisplayChanged();
   modes.BuildResolutionMenu();
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit", u"1024x768 32Bit",
-                                                   u"1280x1024 32Bit"}));
+                                                  u"1280x1024 32Bit"}));
   EXPECT_EQ(Checked(), (std::vector<int>{0, 2}));
 }
 
@@ -173,9 +174,9 @@ TEST_F(DisplayModesTest, TheModeInUseIsCheckedAndChoosingItChangesNothing) {
     MenuTree tree;
     platform::fake::FakeDisplay driver;
     DisplayModes subject{driver, boxes, tree};
-    driver.modes_ = {{1024, 768, 32}, {1920, 1080, 32}, {2400, 1350, 32}, {2880, 1620, 32},
-                     {3360, 1890, 32}, {3840, 2160, 32}, {4320, 2430, 32}, {3840, 2160, 32},
-                     {3840, 2160, 16}};
+    driver.modes_ = {{1024, 768, 32},  {1920, 1080, 32}, {2400, 1350, 32},
+                     {2880, 1620, 32}, {3360, 1890, 32}, {3840, 2160, 32},
+                     {4320, 2430, 32}, {3840, 2160, 32}, {3840, 2160, 16}};
     driver.currentReadable_ = c.current.has_value();
     driver.current_ = c.current.value_or(DisplayMode{0, 0, 0});
     subject.BuildResolutionMenu();
@@ -229,9 +230,9 @@ TEST_F(DisplayModesTest, RestartAndFailureAreReported) {
   } cases[] = {
       {platform::kDispChangeRestart, platform::kDispChangeRestart,
        u"このディスプレイ設定を有効にするには、再起動が必要です。", 2},
-      {-2, 0, u"解像度変更に失敗しました。", 1},               // the test rejects it
-      {0, -1, u"解像度変更に失敗しました。", 2},               // the real change fails
-      {0, -5, u"解像度変更に失敗しました。", 2},               // registry not written
+      {-2, 0, u"解像度変更に失敗しました。", 1},  // the test rejects it
+      {0, -1, u"解像度変更に失敗しました。", 2},  // the real change fails
+      {0, -5, u"解像度変更に失敗しました。", 2},  // registry not written
   };
   for (const auto& c : cases) {
     MenuTree tree;

@@ -4,8 +4,8 @@
 #include <array>
 
 #include "tidewarden/monitor/watch_entry.h"
-#include "tidewarden/startup/start_up.h"
 #include "tidewarden/program_title.h"
+#include "tidewarden/startup/start_up.h"
 
 namespace tidewarden {
 
@@ -104,7 +104,8 @@ void PriorityWindow::Open() {
   RefreshRunningList();
   listUnreadable_ = monitor_.LoadWatchListInto(entries_) == WatchListFile::Unreadable;
   state_.PriorityWindowOpen = 1;
-  if (listUnreadable_) boxes_.ShowOk(kProgramTitle, kListUnreadable, platform::MessageIcon::Warning);
+  if (listUnreadable_)
+    boxes_.ShowOk(kProgramTitle, kListUnreadable, platform::MessageIcon::Warning);
 }
 
 void PriorityWindow::RefreshRunningList() {
@@ -129,9 +130,10 @@ void PriorityWindow::RefreshRunningList() {
   if (selectedId) {
     const auto found = std::find(runningIds_.begin(), runningIds_.end(), *selectedId);
     // A selected process that has ended keeps no selection.
-    runningSelection_ = found == runningIds_.end()
-                            ? std::nullopt
-                            : std::optional<size_t>(static_cast<size_t>(found - runningIds_.begin()));
+    runningSelection_ =
+        found == runningIds_.end()
+            ? std::nullopt
+            : std::optional<size_t>(static_cast<size_t>(found - runningIds_.begin()));
   }
 }
 
@@ -144,9 +146,8 @@ void PriorityWindow::OnAddClicked() {
   // The table may have been re-taken since the rows were drawn: find the row's process in it.
   const auto& table = monitor_.ProcessTable();
   const std::uint32_t id = runningIds_[*runningSelection_];
-  const auto process = std::find_if(table.begin(), table.end(), [id](const auto& record) {
-    return record.th32ProcessID == id;
-  });
+  const auto process = std::find_if(
+      table.begin(), table.end(), [id](const auto& record) { return record.th32ProcessID == id; });
   if (process == table.end()) return;
   const std::u16string pathField = PathField(process->szExeFile);
   // An entry is one line of the file: a line break in a name would store a second entry of

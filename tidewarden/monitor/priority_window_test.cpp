@@ -130,7 +130,7 @@ TEST_F(WindowTest, SelectingAnEntryEnablesAndSetsTheOptions) {
   window.OnWatchEntryClicked(0);
   EXPECT_TRUE(window.OptionsEnabled());
   EXPECT_EQ(window.SelectedOption(), 1);  // HIGH before NORMAL
-  window.OnWatchEntryClicked(1);  // no word: the options keep their state
+  window.OnWatchEntryClicked(1);          // no word: the options keep their state
   EXPECT_EQ(window.SelectedOption(), 1);
   window.OnWatchEntryClicked(std::nullopt);
   EXPECT_TRUE(window.OptionsEnabled());
@@ -238,12 +238,12 @@ TEST(PriorityWindowLayout, ALabelIsAsLargeAsItsTextAndNeverSmallerThanLaidOut) {
     TextExtent text;
     common::PixelRect at;
   } cases[] = {
-      {Role::RunningLabel, 96, {60, 12}, {8, 8, 79, 12}},     // laid out 79 x 12
-      {Role::RunningLabel, 96, {78, 13}, {8, 8, 80, 13}},     // two pixels to spare
+      {Role::RunningLabel, 96, {60, 12}, {8, 8, 79, 12}},  // laid out 79 x 12
+      {Role::RunningLabel, 96, {78, 13}, {8, 8, 80, 13}},  // two pixels to spare
       {Role::RunningLabel, 96, {98, 15}, {8, 8, 100, 15}},
       {Role::WatchLabel, 120, {70, 16}, {10, 400, 105, 16}},  // laid out 105 x 15
       {Role::WatchLabel, 144, {130, 18}, {12, 480, 132, 18}},
-      {Role::NameHeading, 96, {500, 40}, {8, 24, 225, 17}},   // only labels follow their text
+      {Role::NameHeading, 96, {500, 40}, {8, 24, 225, 17}},  // only labels follow their text
       {Role::AddButton, 120, {500, 40}, {200, 360, 251, 31}},
   };
   for (const auto& c : cases) {

@@ -26,8 +26,8 @@ TEST_F(MonitorTest, SwitchFileTurnsMonitoringOn) {
     std::optional<std::u16string> file;
     bool on;
     bool hidden = false;  // a hidden or system file counts as missing
-  } cases[] = {{u"ON\r\n", true}, {u"OFF\r\n", false}, {u"on\r\n", false},
-               {u"ON \r\n", false}, {u"", false}, {std::nullopt, false},
+  } cases[] = {{u"ON\r\n", true},       {u"OFF\r\n", false}, {u"on\r\n", false},
+               {u"ON \r\n", false},     {u"", false},        {std::nullopt, false},
                {u"ON\r\n", false, true}};
   for (const auto& c : cases) {
     ProgramState fresh;
@@ -119,9 +119,8 @@ TEST_F(MonitorTest, EnforcementSetsEveryInstanceByEveryMatchingEntry) {
          Entry(u"C:\\APP\\GONE.EXE", u"REALTIME")});
   processes.unopenable_ = {12};
   monitor.EnforcePriorities();
-  const std::vector<std::string> expected = {
-      "SetPriorityClass 10 128", "SetPriorityClass 11 128", "SetPriorityClass 11 64",
-      "SetPriorityClass 12 128"};
+  const std::vector<std::string> expected = {"SetPriorityClass 10 128", "SetPriorityClass 11 128",
+                                             "SetPriorityClass 11 64", "SetPriorityClass 12 128"};
   std::vector<std::string> sets;
   for (const auto& call : log.calls) {
     if (call.rfind("SetPriorityClass", 0) == 0) sets.push_back(call);

@@ -17,9 +17,10 @@ TEST(WatchEntry, NewEntriesCarryTheWordFilledToTen) {
   EXPECT_EQ(entry.size(), 71u);
   EXPECT_EQ(entry, u"C:\\TOOLS\\EDIT.EXE" + std::u16string(43, u' ') + u" HIGH      ");
   // An unknown base priority leaves the word field without letters.
-  EXPECT_EQ(NewWatchEntry(Process(u"A.EXE", 2)), FixedWidth(u"A.EXE", 60) + u" " +
-                                                     std::u16string(10, u' '));
-  EXPECT_EQ(RewrittenWatchEntry(PathField(u"C:\\A.EXE"), 2), FixedWidth(u"C:\\A.EXE", 60) + u" NORMAL");
+  EXPECT_EQ(NewWatchEntry(Process(u"A.EXE", 2)),
+            FixedWidth(u"A.EXE", 60) + u" " + std::u16string(10, u' '));
+  EXPECT_EQ(RewrittenWatchEntry(PathField(u"C:\\A.EXE"), 2),
+            FixedWidth(u"C:\\A.EXE", 60) + u" NORMAL");
 }
 
 TEST(WatchEntry, PathFieldIsSixtyCharactersUpToTheNul) {
@@ -65,8 +66,8 @@ TEST(RunningRow, FixedFieldsAndHexId) {
   EXPECT_EQ(RunningRow(Process(u"C:\\TOOLS\\EDIT.EXE", 8, 3, 1234)),
             u"EDIT.EXE" + std::u16string(24, u' ') + u" NORMAL     3" + std::u16string(10, u' ') +
                 u" 4D2");
-  const std::u16string row = RunningRow(Process(u"notepad.exe", 2, 12345678901u % 4294967296u,
-                                                0xABCDEF01u));
+  const std::u16string row =
+      RunningRow(Process(u"notepad.exe", 2, 12345678901u % 4294967296u, 0xABCDEF01u));
   EXPECT_EQ(row.substr(0, 33), FixedWidth(u"notepad.exe", 32) + u" ");
   EXPECT_EQ(row.substr(33, 11), std::u16string(10, u' ') + u" ");  // no word for Wine's 2
   EXPECT_EQ(row.substr(row.size() - 8), u"ABCDEF01");

@@ -25,8 +25,7 @@ class ReleasePolicy {
  public:
   ReleasePolicy(ProgramState& state, MemoryFigures& memory, platform::ProcessLauncher& launcher,
                 platform::Timers& timers, platform::AppLifetime& lifetime)
-      : state_(state), memory_(memory), launcher_(launcher), timers_(timers),
-        lifetime_(lifetime) {}
+      : state_(state), memory_(memory), launcher_(launcher), timers_(timers), lifetime_(lifetime) {}
 
   // True when the free share of physical memory is below the threshold; empty when the
   // figures cannot be had.

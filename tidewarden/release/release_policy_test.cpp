@@ -18,14 +18,8 @@ TEST(SplitRelease, RunsOfAtMost512AddingUpToTheSize) {
     std::int64_t size;
     std::vector<std::int32_t> runs;
   } cases[] = {
-      {0, {}},
-      {-5, {}},
-      {1, {1}},
-      {301, {301}},
-      {512, {512}},
-      {513, {512, 1}},
-      {1001, {512, 489}},
-      {1536, {512, 512, 512}},
+      {0, {}},      {-5, {}},        {1, {1}},           {301, {301}},
+      {512, {512}}, {513, {512, 1}}, {1001, {512, 489}}, {1536, {512, 512, 512}},
   };
   for (const auto& c : cases) EXPECT_EQ(SplitRelease(c.size), c.runs) << c.size;
 }
@@ -73,10 +67,8 @@ TEST_F(ReleaseTest, NeedsReleaseIsStrictlyBelowTheThreshold) {
       {256, 70, 0.25, false},  // 0.273
       {256, 60, 0.25, true},   // 0.234
       {256, 64, 0.25, false},  // exactly the threshold
-      {1000, 299, 0.30, true},
-      {24576, 20000, 0.25, false},
-      {24576, 300, 0.25, true},
-      {256, 0, 0.0, false},
+      {1000, 299, 0.30, true},  {24576, 20000, 0.25, false},
+      {24576, 300, 0.25, true}, {256, 0, 0.0, false},
   };
   for (const auto& c : cases) {
     status.SetMB(c.total, c.available);
@@ -114,11 +106,10 @@ TEST_F(ReleaseTest, ReleaseRestartsTheCheckTimerAtItsOwnInterval) {
   state.CheckInterval = 15000;  // SEEK=15000: a release must not fall back to 6000
   status.SetMB(24576, 1000);
   policy.AutoRelease();
-  EXPECT_EQ(log.calls, (std::vector<std::string>{
-                           "TimerStop 1",
-                           "Start \"C:\\T\\Scrubwright\\Scrubwright.exe\" 512",
-                           "Start \"C:\\T\\Scrubwright\\Scrubwright.exe\" 489",
-                           "TimerStart 1 15000"}));
+  EXPECT_EQ(log.calls,
+            (std::vector<std::string>{
+                "TimerStop 1", "Start \"C:\\T\\Scrubwright\\Scrubwright.exe\" 512",
+                "Start \"C:\\T\\Scrubwright\\Scrubwright.exe\" 489", "TimerStart 1 15000"}));
 }
 
 TEST_F(ReleaseTest, NoReleaseAsksForMoreThanTheWholeMemory) {
@@ -126,11 +117,8 @@ TEST_F(ReleaseTest, NoReleaseAsksForMoreThanTheWholeMemory) {
     std::int32_t count;  // automatic releases before this one
     std::vector<std::string> sizes;
   } cases[] = {
-      {0, {"61"}},
-      {194, {"255"}},
-      {195, {"256"}},
-      {196, {"256"}},
-      {100000, {"256"}},  // a working day of low memory
+      {0, {"61"}},    {194, {"255"}},    {195, {"256"}},
+      {196, {"256"}}, {100000, {"256"}},  // a working day of low memory
   };
   for (const auto& c : cases) {
     status.SetMB(256, 60);

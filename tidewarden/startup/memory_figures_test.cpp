@@ -18,9 +18,9 @@ TEST(BytesToMB, RoundsHalvesToEven) {
       {267911168, 256},  // 255.5
       {266862592, 254},  // 254.5
       {524287, 0},
-      {524288, 0},  // 0.5
-      {1572864, 2},  // 1.5
-      {2147483647, 2048},  // what a 32-bit status would saturate at
+      {524288, 0},              // 0.5
+      {1572864, 2},             // 1.5
+      {2147483647, 2048},       // what a 32-bit status would saturate at
       {25769803776ULL, 24576},  // 24 GB: beyond 32 bits, still right
       {~0ULL, 2147483647},
   };

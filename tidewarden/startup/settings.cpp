@@ -8,8 +8,7 @@ std::u16string FindSettingValue(std::u16string_view text, std::u16string_view ke
   for (const std::u16string_view line : common::SplitLines(text)) {
     if (line.find(key) != std::u16string_view::npos) {
       const size_t equals = line.find(u'=');
-      return std::u16string(equals == std::u16string_view::npos ? line
-                                                                   : line.substr(equals + 1));
+      return std::u16string(equals == std::u16string_view::npos ? line : line.substr(equals + 1));
     }
   }
   return {};

@@ -22,7 +22,7 @@ TEST(FindSettingValue, FirstLineContainingTheKeyWins) {
       {u"[TOOL]\r\nVOLUME=LOW\r\nCLICK=VOLUME\r\n", u"VOLUME", u"LOW"},
       {u"[TOOL]\r\nVOLUME=LOW\r\nCLICK=VOLUME\r\n", u"CLICK", u"VOLUME"},
       {u"[TOOL]\r\nCLICK=VOLUME\r\nVOLUME=LOW\r\n", u"VOLUME", u"VOLUME"},
-      {u"CREANSIZE=30", u"CREANSIZE", u"30"},  // last line without a line end
+      {u"CREANSIZE=30", u"CREANSIZE", u"30"},            // last line without a line end
       {u"SEEK=1\rCREANSIZE=40\r", u"CREANSIZE", u"40"},  // a lone CR ends a line
       {u"SEEK=1\nCREANSIZE=40\r\n", u"CREANSIZE", u"1\nCREANSIZE=40"},
       {u"SEEK=1\nCREANSIZE=40\r\n", u"SEEK", u"1\nCREANSIZE=40"},  // a lone LF does not
@@ -31,7 +31,7 @@ TEST(FindSettingValue, FirstLineContainingTheKeyWins) {
       {u"", u"SEEK", u""},
       {u"\r\n", u"SEEK", u""},
       {u"OTHER=1\r\n", u"SEEK", u""},
-      {u"\uFEFFCREANSIZE=30\r\n", u"CREANSIZE", u"30"},  // byte-order mark before the key
+      {u"\uFEFFCREANSIZE=30\r\n", u"CREANSIZE", u"30"},          // byte-order mark before the key
       {u"\u00EF\u00BB\u00BFSEEK=10000\r\n", u"SEEK", u"10000"},  // a BOM decoded as ANSI
       {u"SEEK=10000 ", u"SEEK", u"10000 "},
       {u"日本語=値\r\nSEEK=あ\r\n", u"SEEK", u"あ"},

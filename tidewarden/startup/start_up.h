@@ -9,7 +9,6 @@ namespace tidewarden {
 // The text before its first NUL character, or the whole text.
 std::u16string TrimAtNul(std::u16string_view text);
 
-
 // CREANSIZE, percent of total memory, as the release ratio. Empty gives 0.25; so does a
 // value that does not start with a number, rather than failing the start.
 double ReleaseThresholdFromSetting(std::u16string_view creansize);

@@ -28,7 +28,7 @@ TEST(ReleaseThresholdFromSetting, PercentBecomesARatio) {
     std::u16string value;
     double ratio;
   } cases[] = {
-      {u"", 0.25}, {u"30", 0.30}, {u"25", 0.25}, {u"12.5", 0.125}, {u" 40", 0.40},
+      {u"", 0.25}, {u"30", 0.30},  {u"25", 0.25},  {u"12.5", 0.125}, {u" 40", 0.40},
       {u"0", 0.0}, {u"abc", 0.25}, {u"30%", 0.30}, {u"-", 0.25},
   };
   for (const auto& c : cases) {

@@ -15,8 +15,8 @@ std::u16string ShortTime(const platform::LocalTime& time) {
 
 std::u16string BuildStatusText(const platform::LocalTime& time, std::int32_t availableMB,
                                std::optional<std::int32_t> freeResources) {
-  std::u16string text = u"時刻 ≪" + ShortTime(time) + u"≫  空きメモリー ≪" +
-                        DecimalText(availableMB);
+  std::u16string text =
+      u"時刻 ≪" + ShortTime(time) + u"≫  空きメモリー ≪" + DecimalText(availableMB);
   if (freeResources) {
     return text + u"MB≫  リソース ≪" + DecimalText(*freeResources) + u"%≫";
   }

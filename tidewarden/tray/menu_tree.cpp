@@ -13,9 +13,9 @@ constexpr char16_t kClose[] = u"メニューを閉じる";
 
 const std::u16string& VolumeStepCaption(int index) {
   static const std::array<std::u16string, kVolumeSteps> captions = {
-      u"＋9 (最大)", u"＋8", u"＋7", u"＋6", u"＋5", u"＋4", u"＋3", u"＋2",
-      u"＋1 　↑",   u"±0 (中音量)", u"－1 　↓", u"－2", u"－3", u"－4", u"－5",
-      u"－6",        u"－7", u"－8", u"－9 (ミュート)"};
+      u"＋9 (最大)", u"＋8",     u"＋7",         u"＋6",     u"＋5",           u"＋4", u"＋3",
+      u"＋2",        u"＋1 　↑", u"±0 (中音量)", u"－1 　↓", u"－2",           u"－3", u"－4",
+      u"－5",        u"－6",     u"－7",         u"－8",     u"－9 (ミュート)"};
   return captions.at(static_cast<size_t>(index));
 }
 
@@ -80,8 +80,7 @@ MenuTree::MenuTree() {
   }
 }
 
-int MenuTree::Add(ItemKey key, std::u16string caption, int parent, bool visible,
-                  bool checked) {
+int MenuTree::Add(ItemKey key, std::u16string caption, int parent, bool visible, bool checked) {
   nodes_.push_back({key, std::move(caption), parent, visible, checked});
   return static_cast<int>(nodes_.size()) - 1;
 }

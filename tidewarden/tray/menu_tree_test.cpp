@@ -15,10 +15,22 @@ std::vector<std::u16string> Captions(const std::vector<platform::MenuEntry>& ent
 
 TEST(MenuTree, WholeMenuInOrder) {
   const MenuTree tree;
-  const std::vector<std::u16string> expected = {
-      u"メニューを閉じる", u"-", u"", u"", u"-", u"音量", u"解像度変更", u"-",
-      u"メモリーリークを治す", u"エクスプローラを再起動する", u"-", u"設定の変更",
-      u"ツール設定の変更", u"プロセス監視", u"-", u"終了"};
+  const std::vector<std::u16string> expected = {u"メニューを閉じる",
+                                                u"-",
+                                                u"",
+                                                u"",
+                                                u"-",
+                                                u"音量",
+                                                u"解像度変更",
+                                                u"-",
+                                                u"メモリーリークを治す",
+                                                u"エクスプローラを再起動する",
+                                                u"-",
+                                                u"設定の変更",
+                                                u"ツール設定の変更",
+                                                u"プロセス監視",
+                                                u"-",
+                                                u"終了"};
   EXPECT_EQ(Captions(tree.EntriesUnder({Item::Root})), expected);
 }
 

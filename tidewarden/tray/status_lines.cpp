@@ -8,8 +8,8 @@
 namespace tidewarden {
 
 std::u16string DateLine(const platform::LocalTime& time) {
-  static const std::array<std::u16string, 7> weekdays = {
-      u"日曜日", u"月曜日", u"火曜日", u"水曜日", u"木曜日", u"金曜日", u"土曜日"};
+  static const std::array<std::u16string, 7> weekdays = {u"日曜日", u"月曜日", u"火曜日", u"水曜日",
+                                                         u"木曜日", u"金曜日", u"土曜日"};
   std::u16string minutes = DecimalText(time.minute);
   if (minutes.size() < 2) minutes = u"0" + minutes;
   return u"≪" + DecimalText(time.month) + u"月" + DecimalText(time.day) + u"日 " +
@@ -25,8 +25,8 @@ std::u16string MemoryLine(std::int32_t availableMB, std::optional<std::int32_t> 
 
 std::u16string CenteredMemoryCaption(const std::u16string& dateLine,
                                      const std::u16string& memoryLine) {
-  const double half = (static_cast<double>(dateLine.size()) -
-                       static_cast<double>(memoryLine.size()) + 4.0) / 2.0;
+  const double half =
+      (static_cast<double>(dateLine.size()) - static_cast<double>(memoryLine.size()) + 4.0) / 2.0;
   const double blanks = std::max(0.0, std::nearbyint(half));
   const std::u16string padding(static_cast<size_t>(blanks), u' ');
   return u"≪" + padding + memoryLine + padding + u"≫";

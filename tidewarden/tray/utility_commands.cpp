@@ -30,8 +30,8 @@ void UtilityCommands::RestartExplorer() {
 
 void UtilityCommands::OpenVolumeMixer() {
   // Since Vista the mixer is SndVol.exe; the older name is looked for first.
-  for (const char16_t* place : {u"\\SNDVOL32.EXE", u"\\system32\\SNDVOL32.EXE",
-                                u"\\system32\\SndVol.exe"}) {
+  for (const char16_t* place :
+       {u"\\SNDVOL32.EXE", u"\\system32\\SNDVOL32.EXE", u"\\system32\\SndVol.exe"}) {
     const std::u16string path = state_.WinDir + place;
     if (files_.Exists(path)) {
       Start(path, platform::WindowStyle::Normal);

@@ -27,8 +27,8 @@ struct UtilityTest : ::testing::Test {
 TEST_F(UtilityTest, ExplorerIsStartedOnceItsWindowIsGone) {
   windows.goneAfterSearches_ = 4;
   commands.RestartExplorer();
-  EXPECT_EQ(log.calls, (std::vector<std::string>{"PostQuit 4660",
-                                                  "Start \"C:\\WINDOWS\\explorer.exe\""}));
+  EXPECT_EQ(log.calls,
+            (std::vector<std::string>{"PostQuit 4660", "Start \"C:\\WINDOWS\\explorer.exe\""}));
   EXPECT_EQ(pump.pumps_, 3);  // its own events ran while it waited
   ASSERT_EQ(launcher.started_.size(), 1u);
   EXPECT_EQ(launcher.started_[0].application, u"C:\\WINDOWS\\explorer.exe");
@@ -107,10 +107,8 @@ TEST_F(UtilityTest, SettingsProgramsFromTheProgramFolder) {
   launcher.refuse_ = true;
   commands.OpenToolSettings();  // a program that cannot be started changes nothing
   ASSERT_EQ(launcher.started_.size(), 2u);
-  EXPECT_EQ(launcher.started_[0].commandLine,
-            u"\"C:\\Program Files\\Tidewarden\\Config.exe\"");
-  EXPECT_EQ(launcher.started_[1].application,
-            u"C:\\Program Files\\Tidewarden\\Marrowgate.exe");
+  EXPECT_EQ(launcher.started_[0].commandLine, u"\"C:\\Program Files\\Tidewarden\\Config.exe\"");
+  EXPECT_EQ(launcher.started_[1].application, u"C:\\Program Files\\Tidewarden\\Marrowgate.exe");
   EXPECT_EQ(launcher.started_[1].style, platform::WindowStyle::Normal);
 }
 

@@ -65,12 +65,12 @@ TEST(VolumeStepOfLevel, HalvesGoToEvenAndOutsideStepsMarkNothing) {
     VolumeRange range;
     int step;
   } cases[] = {
-      {65535, VolumeRange::Normal, 0},   // 32767 / 3640 rounds to 9
-      {34588, VolumeRange::Normal, 9},   // quotient 0.5 -> 0
-      {38228, VolumeRange::Normal, 7},   // 1.5 -> 2: "＋2"
-      {32768, VolumeRange::Low, -18},    // level 0: above the whole LOW scale
-      {8, VolumeRange::Max, 36},         // level -32760
-      {7, VolumeRange::Max, 18},         // below -32760: mute in every range
+      {65535, VolumeRange::Normal, 0},  // 32767 / 3640 rounds to 9
+      {34588, VolumeRange::Normal, 9},  // quotient 0.5 -> 0
+      {38228, VolumeRange::Normal, 7},  // 1.5 -> 2: "＋2"
+      {32768, VolumeRange::Low, -18},   // level 0: above the whole LOW scale
+      {8, VolumeRange::Max, 36},        // level -32760
+      {7, VolumeRange::Max, 18},        // below -32760: mute in every range
       {0, VolumeRange::Normal, 18},
   };
   for (const auto& c : cases) {
