@@ -57,6 +57,15 @@ if build host-asan; then
   fi
 fi
 
+# One format for all the C++ (.clang-format): tools/format.sh applies it.
+if tools/format.sh --check >build/format.log 2>&1; then
+  echo "Format check: every file as .clang-format has it"
+  passed=$((passed + 1))
+else
+  grep -E '^[^ ].*: (error|warning):' build/format.log | cut -d: -f1 | sort -u | head -n 20
+  broken+=("format check (build/format.log; tools/format.sh mends it)")
+fi
+
 # Every reader of outside input, fuzzed briefly (tools/fuzz.sh runs them longer).
 TW_SKIP_DEPS=1 TW_FUZZ_ANSI=0 tools/fuzz.sh "${TW_FUZZ_SECONDS:-15}" | tee build/fuzz-summary.log
 line=$(tail -n 1 build/fuzz-summary.log)
