@@ -245,11 +245,21 @@ class ReleaseTest(TidewardenCase):
             ("CREANSIZE=90", 0.40, True),
             ("CREANSIZE=10", 0.20, False),
         ]
+        # Exactly the threshold is not below it, in 32-bit doubles as in 64-bit ones: a share
+        # that no double holds exactly, of whole megabytes of this machine's total (Wine takes
+        # the total from the system, not from the file the tests set).
+        total = round(self.total)  # whole MB, an exact half to even, as the program counts
+        exact = next((k for k in (20, 10, 30, 40, 60, 70, 80, 90, 5, 15, 35, 45)
+                      if total * k % 100 == 0), None)
+        if exact is not None:
+            cases.append((f"CREANSIZE={exact}", exact / 100, False))
         for line, share, releases in cases:
             with self.subTest(line=line, share=share):
                 self.new_folder()
                 self.write_ini(line)
                 available = round(self.total * share)
+                if line == f"CREANSIZE={exact}":
+                    available = total * exact // 100
                 harness.set_available_mb(available)
                 started = self.start_normal()
                 try:
