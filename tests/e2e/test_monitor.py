@@ -316,3 +316,18 @@ class MonitorCase(harness.WineTestCase):
         self.assertEqual(self.read("Process.ini"), before)
         # The passes resume with the list as it was before the discarded edits.
         self.wait_for_classes(watched, [HIGH], TICK + PASS_MARGIN)
+
+    def test_a_name_the_code_page_cannot_hold_is_refused_with_a_message(self):
+        # Shift-JIS has no "é": the file would keep "cafe.exe", which matches nothing running.
+        self.start_programs("café.exe", 1)
+        self.start_tidewarden()
+        self.open_window()
+        self.pick_row(RUNNING_LIST, lambda r: r.startswith("café.exe "))
+        answer = PRIORITY_WINDOW.probe("press", ADD_BUTTON)
+        self.assertTrue(answer and answer.get("pressed"), answer)
+        box = harness.read_message_box("Tidewarden ")
+        self.assertTrue(box and box["found"], "no message box")
+        harness.screenshot("priority-window-name-refused")
+        self.assertIn("café.exe", box["text"])
+        self.assertTrue(harness.read_message_box("Tidewarden ", press=True)["found"])
+        self.assertEqual(self.control(self.window(), WATCH_LIST)["items"], [])
