@@ -79,13 +79,13 @@ fi
 build win32 || true
 build win64 || true
 
-# shellcheck source=tests/e2e/wine_env.sh
-source tests/e2e/wine_env.sh
-winenv_detect >/dev/null 2>&1 || true
+# shellcheck source=tools/i386_emulator.sh
+source tools/i386_emulator.sh
+runner=()  # what a run is started through: nothing, or the i386 emulator's namespace
 e2e() {  # BITS PATTERNS NAME: one run on a desktop of its own, printed and kept in its log
   local counts=build/e2e-counts-$1-$3
   rm -f "$counts"
-  TW_E2E_RUN=$3 TW_WINE_BITS_WANT=$1 tests/e2e/run.sh "$counts" "$2" 2>&1 |
+  TW_E2E_RUN=$3 TW_WINE_BITS_WANT=$1 "${runner[@]}" tests/e2e/run.sh "$counts" "$2" 2>&1 |
     tee "build/e2e-$3-$1.log"
 }
 unhappy_logs=()
@@ -104,22 +104,55 @@ add_counts() {  # BITS NAME
 # The tray program's tests mostly wait for its timer, so they run beside the others, each on a
 # desktop of its own.
 others=$(cd tests/e2e && ls test_*.py | grep -vx 'test_tidewarden.py' | paste -sd, -)
-run_e2e() {  # BITS
-  e2e "$1" test_tidewarden.py tray >/dev/null &
+run_e2e() {  # BITS [NAME-SUFFIX]
+  e2e "$1" test_tidewarden.py "tray${2:-}" >/dev/null &
   local tray=$!
-  e2e "$1" "$others" rest
+  e2e "$1" "$others" "rest${2:-}"
   wait "$tray"
-  cat build/e2e-tray-$1.log
-  add_counts "$1" rest
-  add_counts "$1" tray
+  cat "build/e2e-tray${2:-}-$1.log"
+  add_counts "$1" "rest${2:-}"
+  add_counts "$1" "tray${2:-}"
 }
-if [ "${TW_WINE_BITS:-}" = 32 ]; then
+
+# The win32 build runs natively where the kernel runs 32-bit programs, else through qemu-i386
+# (tools/i386_emulator.sh); TW_WIN32_VIA=emulator asks for the emulator on any machine.
+not_run=()
+emulator() {  # sets qemu to an emulator that starts Wine's 32-bit loader here, or says why not
+  qemu=$(tw_i386_emulator build 2>build/i386-emulator.log) &&
+    tw_with_i386_emulator "$qemu" "${TW_WINE_LIBDIR:-/usr/lib/wine}/wine" --version \
+      >>build/i386-emulator.log 2>&1 && return 0
+  cat build/i386-emulator.log
+  return 1
+}
+if [ "${TW_WIN32_VIA:-}" != emulator ] && tw_i386_native; then
   echo "This machine runs 32-bit programs: the end-to-end tests run on both builds, natively."
   run_e2e 32
   run_e2e 64
+  # The emulator's way stays in working order for the machines that need it: one short run.
+  if emulator; then
+    echo "The same win32 build through qemu-i386: test_scrubwright.py only."
+    runner=(tw_with_i386_emulator "$qemu")
+    e2e 32 test_scrubwright.py emulated
+    add_counts 32 emulated
+    runner=()
+  else
+    not_run+=("the win32 check through qemu-i386 (build/i386-emulator.log)")
+  fi
+elif emulator; then
+  if [ "${TW_WIN32_VIA:-}" = emulator ]; then
+    echo "TW_WIN32_VIA=emulator: the win32 end-to-end tests run through qemu-i386."
+  else
+    echo "This machine's kernel refuses 32-bit programs: the win32 end-to-end tests run"
+    echo "through qemu-i386 ($($qemu --version | head -n 1)), the win64 ones natively."
+  fi
+  runner=(tw_with_i386_emulator "$qemu")
+  run_e2e 32
+  runner=()
+  run_e2e 64
 else
-  echo "32-bit programs cannot run on this machine (its kernel refuses 32-bit executables):"
-  echo "the end-to-end tests run on the win64 build; the win32 build is built but not run."
+  echo "32-bit programs cannot run on this machine (its kernel refuses them and qemu-i386 could"
+  echo "not be used): the end-to-end tests run on the win64 build only."
+  not_run+=("the end-to-end tests on the win32 build (build/i386-emulator.log)")
   run_e2e 64
 fi
 
@@ -128,6 +161,9 @@ for log in "${unhappy_logs[@]}"; do
   echo "---- $log: failures and last lines ----"
   grep -E '^(FAIL|ERROR):|^[A-Za-z]*Error|wine_env:' "$log" | head -n 20
   tail -n 15 "$log"
+done
+for what in "${not_run[@]}"; do
+  echo "NOT RUN: $what"
 done
 for what in "${broken[@]}"; do
   echo "FAILED: $what"

@@ -1,10 +1,19 @@
 """Runs the end-to-end tests (tests/e2e/test_*.py) and writes their counts for test.sh.
 
 Usage: run_tests.py COUNTS_FILE [PATTERNS]   (file globs separated by commas)
+TW_E2E_ONLY=TEXT runs only the tests whose id holds TEXT.
 """
 import os
 import sys
 import unittest
+
+
+def iterate(suite):
+    for item in suite:
+        if isinstance(item, unittest.TestSuite):
+            yield from iterate(item)
+        else:
+            yield item
 
 
 def main():
@@ -14,6 +23,9 @@ def main():
     suite = unittest.TestSuite(
         unittest.defaultTestLoader.discover(here, pattern=pattern, top_level_dir=here)
         for pattern in patterns if pattern)
+    only = os.environ.get("TW_E2E_ONLY")
+    if only:
+        suite = unittest.TestSuite(test for test in iterate(suite) if only in test.id())
     result = unittest.TextTestRunner(verbosity=2).run(suite)
     failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
     passed = result.testsRun - failed - len(result.skipped)

@@ -156,8 +156,8 @@ _winenv_server_pid() {
 }
 
 # Live processes of ours: Wine processes of the prefix (Wine passes WINEPREFIX
-# to every process it spawns; the server is found by its directory) and our
-# Xvfb. One PID per line. Used by stop, and by tests to prove a clean stop.
+# to every process it spawns; the server is found by its directory; an emulated
+# 32-bit one shows the emulator as its executable) and our Xvfb. One PID per line. Used by stop, and by tests to prove a clean stop.
 winenv_our_pids() {
     local prefix=${1:-${TW_WINE_PREFIX:-}} p pid
     local -A seen=()
@@ -170,7 +170,8 @@ winenv_our_pids() {
                 _winenv_pid_alive "$pid"; then
                 seen[$pid]=1
             fi
-        done < <(find /proc/[0-9]* -maxdepth 1 -name exe -lname '*/wine*' 2>/dev/null)
+        done < <(find /proc/[0-9]* -maxdepth 1 -name exe \( -lname '*/wine*' -o \
+            -lname '*/qemu-i386' \) 2>/dev/null)
         if pid=$(_winenv_server_pid "$prefix") && _winenv_pid_alive "$pid"; then
             seen[$pid]=1
         fi
