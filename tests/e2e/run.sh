@@ -23,7 +23,7 @@ for needed in "$TW_DIST/Tidewarden.exe" "$TW_E2E_BIN/winprobe.exe" "$TW_KEEPER_E
   [ -f "$needed" ] || { echo "missing $needed: build the $preset preset first" >&2; exit 2; }
 done
 
-echo "End-to-end tests on the $preset build under ${TW_WINE_BITS}-bit Wine"
+echo "End-to-end tests on the $preset build under ${TW_WINE_BITS}-bit Wine${TW_I386_EMULATOR:+, through $TW_I386_EMULATOR}"
 work=$root/build/e2e-work-$preset${TW_E2E_RUN:+-$TW_E2E_RUN}
 trap winenv_stop EXIT
 winenv_start "$work" "$root/build/wine-cache"
