@@ -84,9 +84,15 @@ tw_with_i386_emulator() {  # QEMU COMMAND...
   # shellcheck disable=SC2016 # expanded by the inner shell
   TW_I386_EMULATOR=$qemu unshare --user --map-root-user --mount --propagation private \
     bash -c '
-      set -e
-      mount -t binfmt_misc tw-binfmt /proc/sys/fs/binfmt_misc
-      printf ":tw-i386:M::%s:%s:%s:F" "$1" "$2" "$3" >/proc/sys/fs/binfmt_misc/register
+      if ! mount -t binfmt_misc tw-binfmt /proc/sys/fs/binfmt_misc 2>/dev/null; then
+        echo "i386 emulator: no binfmt_misc of our own here (it needs Linux 6.7 or later)" >&2
+        exit 1
+      fi
+      if ! printf ":tw-i386:M::%s:%s:%s:F" "$1" "$2" "$3" 2>/dev/null \
+        >/proc/sys/fs/binfmt_misc/register; then
+        echo "i386 emulator: $3 could not be registered for i386 programs" >&2
+        exit 1
+      fi
       shift 3
       exec "$@"' tw-i386 "$_TW_I386_MAGIC" "$_TW_I386_MASK" "$qemu" "$@"
 }
