@@ -434,9 +434,11 @@ def start_tray(folder, args=(), env=None, timeout=TRAY_STARTUP):
         os.unlink(hwnd_file)
     started = Started(folder.exe("Tidewarden.exe"), list(args), env=env)
     if not wait_until(lambda: read_hwnd_file(folder).endswith(b"\n"), timeout):
+        status = started.process.poll()
         started.kill()
+        state = "still running" if status is None else f"it ended with status {status}"
         raise AssertionError(f"Tidewarden did not start: no complete hwnd.tmp within {timeout} s"
-                             f" (has: {read_hwnd_file(folder)!r})")
+                             f" (has: {read_hwnd_file(folder)!r}; {state})")
     return started
 
 

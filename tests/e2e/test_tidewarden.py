@@ -51,6 +51,9 @@ class TidewardenCase(harness.WineTestCase):
 
     def stop(self, started):
         started.kill()
+        # Wine lets go of a killed program's window and single-instance mutex a moment after the
+        # process is gone; a copy started before that would end at once as a second copy.
+        harness.wait_until(lambda: not self.main_windows(), 5)
         harness.sweep_tray()
 
     def start(self, *args):
