@@ -11,6 +11,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -103,14 +104,21 @@ def run(exe, args, timeout=30, trace=False):
     return Started(exe, args, trace=trace).wait(timeout)
 
 
-def _answer(program, args, timeout):
+def _answer(program, args, timeout, attempts=3):
     """Runs one of the test programs that answer with a line of JSON: that answer (None when it
     printed nothing) and its exit code."""
-    # Output goes through a file, not a pipe: Wine's own helper processes may inherit a pipe
-    # and keep it open long after the probe has ended.
-    done = run(os.path.join(E2E_BIN, program), list(args), timeout=timeout)
-    lines = done.stdout.strip().splitlines()
-    return (json.loads(lines[-1]) if lines else None), done.status
+    for attempt in range(1, attempts + 1):
+        # Output goes through a file, not a pipe: Wine's own helper processes may inherit a pipe
+        # and keep it open long after the probe has ended.
+        done = run(os.path.join(E2E_BIN, program), list(args), timeout=timeout)
+        lines = done.stdout.strip().splitlines()
+        if lines:
+            return json.loads(lines[-1]), done.status
+        # Now and then, under load, a probe ends having printed nothing before its command ran
+        # (seen with "msgbox ... press", which answers before it presses). It is run again.
+        print(f"{program} {args[0]} printed nothing (attempt {attempt}, status {done.status}):"
+              f" {done.stderr.strip()[-300:]!r}", file=sys.stderr, flush=True)
+    return None, done.status
 
 
 def probe(*args, timeout=30):
