@@ -6,8 +6,9 @@
 // The start time is the process creation time (100 ns units since 1601) as the system
 // recorded it when the parent created the process. Copies started back to back run
 // concurrently and may reach the log in any order; sorting by this time gives the order in
-// which they were started. The line is UTF-8 and goes out in one append-mode write, so
-// concurrent copies never overwrite each other.
+// which they were started. The line is UTF-8 and goes out in one append-mode write. Under load
+// Wine's appends from processes side by side are not reliable (of 19 copies started at once, a
+// line was now and then lost), so the copies take turns through a named mutex.
 #include <windows.h>
 
 #include <cstdio>
@@ -52,12 +53,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%020llu\t", StartTime());
   const std::string line = stamp + ToUtf8(GetCommandLineW()) + "\n";
+  HANDLE turn = CreateMutexW(nullptr, FALSE, L"TidewardenTestRecorderLog");
+  if (turn == nullptr || WaitForSingleObject(turn, 30000) == WAIT_TIMEOUT) return 1;
   // FILE_APPEND_DATA alone: every write lands at the current end of the file.
   HANDLE log = CreateFileW(LogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (log == INVALID_HANDLE_VALUE) return 1;
+  BOOL ok = FALSE;
   DWORD written = 0;
-  const BOOL ok = WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(log);
+  if (log != INVALID_HANDLE_VALUE) {
+    ok = WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(log);
+  }
+  ReleaseMutex(turn);
+  CloseHandle(turn);
   return ok && written == line.size() ? 0 : 1;
 }
