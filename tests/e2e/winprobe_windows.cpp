@@ -37,7 +37,10 @@ int ReadMessageBox(const Args& args) {
   const ULONGLONG deadline = GetTickCount64() + args.Timeout(1);
   const bool press = args.size() > 2 && args[2] == L"press";
   HWND box = nullptr;
-  while ((box = probe::FindTopLevel(title, probe::kDialogClass)) == nullptr) {
+  // A box is read once it shows: while it is being set up it still has every kind of button,
+  // and the ones it does not need are taken away only then.
+  while ((box = probe::FindTopLevel(title, probe::kDialogClass)) == nullptr ||
+         !IsWindowVisible(box)) {
     if (GetTickCount64() > deadline) return Answer(JsonObject().Bool("found", false), 1);
     Sleep(50);
   }
@@ -46,7 +49,9 @@ int ReadMessageBox(const Args& args) {
   for (HWND child : probe::ChildWindows(box)) {
     const std::wstring kind = probe::ClassOf(child);
     if (GetDlgCtrlID(child) == 0xFFFF && kind == L"Static") text = probe::TextOf(child);
-    if (kind == L"Button") buttons.Add(probe_text::Json(probe::TextOf(child)));
+    if (kind == L"Button" && IsWindowVisible(child)) {
+      buttons.Add(probe_text::Json(probe::TextOf(child)));
+    }
   }
   Answer(JsonObject()
              .Bool("found", true)
