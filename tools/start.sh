@@ -32,11 +32,13 @@ if [ -z "${TW_I386_EMULATOR:-}" ]; then
     cmake --build --preset "$preset"
   done
 
+  native=no
+  tw_i386_native && native=yes
   if [ -z "$asked" ]; then
-    if tw_i386_native; then asked=win32; else asked=win64; fi
+    if [ $native = yes ]; then asked=win32; else asked=win64; fi
     [ "$asked" = win32 ] || echo "32-bit programs cannot run here: starting the win64 build."
   fi
-  if [ "$asked" = win32 ] && { [ "${TW_WIN32_VIA:-}" = emulator ] || ! tw_i386_native; }; then
+  if [ "$asked" = win32 ] && { [ "${TW_WIN32_VIA:-}" = emulator ] || [ $native = no ]; }; then
     qemu=$(tw_i386_emulator "$root/build")
     echo "Starting the win32 build through $("$qemu" --version | head -n 1)"
     tw_with_i386_emulator "$qemu" "$root/tools/start.sh" win32

@@ -104,14 +104,14 @@ add_counts() {  # BITS NAME
 # The tray program's tests mostly wait for its timer, so they run beside the others, each on a
 # desktop of its own.
 others=$(cd tests/e2e && ls test_*.py | grep -vx 'test_tidewarden.py' | paste -sd, -)
-run_e2e() {  # BITS [NAME-SUFFIX]
-  e2e "$1" test_tidewarden.py "tray${2:-}" >/dev/null &
+run_e2e() {  # BITS
+  e2e "$1" test_tidewarden.py tray >/dev/null &
   local tray=$!
-  e2e "$1" "$others" "rest${2:-}"
+  e2e "$1" "$others" rest
   wait "$tray"
-  cat "build/e2e-tray${2:-}-$1.log"
-  add_counts "$1" "rest${2:-}"
-  add_counts "$1" "tray${2:-}"
+  cat "build/e2e-tray-$1.log"
+  add_counts "$1" rest
+  add_counts "$1" tray
 }
 
 # The win32 build runs natively where the kernel runs 32-bit programs, else through qemu-i386
