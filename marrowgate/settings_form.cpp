@@ -53,8 +53,11 @@ void SettingsForm::OnVolumeRangeChosen(int entry) {
   applyEnabled_ = true;
 }
 
-// Only a new volume range makes "適用" pressable again; the click choice alone does not.
-void SettingsForm::OnClickMenuChosen(int entry) { clickMenu_ = entry; }
+// A pick in either list is a choice to store: "適用" becomes pressable for it.
+void SettingsForm::OnClickMenuChosen(int entry) {
+  clickMenu_ = entry;
+  applyEnabled_ = true;
+}
 
 void SettingsForm::OnApplyClicked() {
   if (!applyEnabled_) return;  // a greyed button cannot be pressed

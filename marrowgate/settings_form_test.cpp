@@ -181,7 +181,7 @@ TEST_F(SettingsFormTest, ApplyWithoutChangeRewritesBothKeys) {
   EXPECT_EQ(File(), u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=SCREENSIZE\r\n");
 }
 
-TEST_F(SettingsFormTest, OnlyAVolumePickMakesApplyPressableAgain) {
+TEST_F(SettingsFormTest, APickInEitherListMakesApplyPressableAgain) {
   enum class Event { Load, Apply, PickVolume, PickClick };
   const struct {
     Event event;
@@ -190,11 +190,12 @@ TEST_F(SettingsFormTest, OnlyAVolumePickMakesApplyPressableAgain) {
     size_t writes;  // writes so far
   } steps[] = {
       {Event::Load, 0, true, 0},       {Event::Apply, 0, false, 2},
-      {Event::PickClick, 1, false, 2}, {Event::Apply, 0, false, 2},  // greyed: nothing happens
-      {Event::PickClick, 0, false, 2}, {Event::PickVolume, 2, true, 2},
-      {Event::PickClick, 1, true, 2},  {Event::PickVolume, 2, true, 2},  // the same entry again
-      {Event::Apply, 0, false, 4},     {Event::PickVolume, 2, true, 4},
-      {Event::Apply, 0, false, 6},     {Event::Load, 0, true, 6},
+      {Event::Apply, 0, false, 2},                                   // greyed: nothing happens
+      {Event::PickClick, 1, true, 2},  {Event::Apply, 0, false, 4},  // the click pick is stored
+      {Event::PickVolume, 2, true, 4}, {Event::PickClick, 0, true, 4},
+      {Event::PickClick, 1, true, 4},  {Event::PickVolume, 2, true, 4},  // the same entry again
+      {Event::Apply, 0, false, 6},     {Event::PickVolume, 2, true, 6},
+      {Event::Apply, 0, false, 8},     {Event::Load, 0, true, 8},
   };
   int step = 0;
   for (const auto& s : steps) {
