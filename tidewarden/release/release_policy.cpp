@@ -34,17 +34,17 @@ std::optional<bool> ReleasePolicy::NeedsRelease() {
   return ratio < state_.ReleaseThreshold;
 }
 
-void ReleasePolicy::AutoRelease() {
+bool ReleasePolicy::AutoRelease() {
   state_.ReleaseCount += 1;
   const auto available = memory_.AvailablePhysicalMB();
-  if (!available) return;
+  if (!available) return true;
   std::int64_t size = std::int64_t{*available} + state_.ReleaseCount;
   // The count only grows, so after a long low-memory spell the request would outgrow the
   // machine and every tick would start ever more fills: never ask for more than there is.
   if (const auto total = memory_.TotalPhysicalMB(); total && *total > 0) {
     size = std::min<std::int64_t>(size, *total);
   }
-  StartScrubwright(size);
+  return StartScrubwright(size);
 }
 
 void ReleasePolicy::ReleaseInUseMemory() {
@@ -70,17 +70,35 @@ void ReleasePolicy::OnCheckTimer() {
     lifetime_.Quit();
     return;
   }
-  AutoRelease();
+  // Nor may it go on when releasing cannot help: no Scrubwright to start, or releases that
+  // free nothing (a target just under the whole memory, which the system never frees).
+  if (ReleasingStoppedHelping(*available)) {
+    lifetime_.Quit();
+    return;
+  }
+  availableBeforeRelease_ = *available;
+  if (!AutoRelease()) lifetime_.Quit();
 }
 
-void ReleasePolicy::StartScrubwright(std::int64_t sizeMB) {
+bool ReleasePolicy::ReleasingStoppedHelping(std::int32_t availableMB) {
+  if (!availableBeforeRelease_) return false;
+  fruitlessReleases_ = availableMB <= *availableBeforeRelease_ ? fruitlessReleases_ + 1 : 0;
+  return fruitlessReleases_ >= 2;
+}
+
+bool ReleasePolicy::StartScrubwright(std::int64_t sizeMB) {
   // Stopping and starting the check timer around the release also restarts its interval.
   timers_.Stop(platform::TimerId::Check);
+  bool started = true;
   for (const std::int32_t run : SplitRelease(sizeMB)) {
     // A Scrubwright that cannot be started is not reported; the rest would fail alike.
-    if (!launcher_.Start(ScrubwrightStart(state_.AppPath, run))) break;
+    if (!launcher_.Start(ScrubwrightStart(state_.AppPath, run))) {
+      started = false;
+      break;
+    }
   }
   timers_.Start(platform::TimerId::Check, state_.CheckInterval);
+  return started;
 }
 
 }  // namespace tidewarden

@@ -30,20 +30,28 @@ class ReleasePolicy {
   // True when the free share of physical memory is below the threshold; empty when the
   // figures cannot be had.
   std::optional<bool> NeedsRelease();
-  void AutoRelease();
+  // False when Scrubwright could not be started.
+  bool AutoRelease();
   // The manual release: as much as is in use.
   void ReleaseInUseMemory();
   // The release part of the periodic check, in either mode.
   void OnCheckTimer();
 
  private:
-  void StartScrubwright(std::int64_t sizeMB);
+  // False when a run could not be started (the rest are not tried).
+  bool StartScrubwright(std::int64_t sizeMB);
+  // One-shot mode: true when the last releases show that releasing cannot reach the target.
+  bool ReleasingStoppedHelping(std::int32_t availableMB);
 
   ProgramState& state_;
   MemoryFigures& memory_;
   platform::ProcessLauncher& launcher_;
   platform::Timers& timers_;
   platform::AppLifetime& lifetime_;
+  // One-shot mode: the free megabytes just before the last release, and how many releases in
+  // a row left no more free than before them.
+  std::optional<std::int32_t> availableBeforeRelease_;
+  int fruitlessReleases_ = 0;
 };
 
 }  // namespace tidewarden

@@ -184,6 +184,41 @@ TEST_F(ReleaseTest, OneShotThatCannotReleaseEndsAtItsFirstTick) {
   }
 }
 
+// A run without an icon must end by itself when releasing cannot reach the target: nothing
+// else would ever stop it.
+TEST_F(ReleaseTest, OneShotEndsWhenReleasingCannotHelp) {
+  const struct {
+    const char* why;
+    bool scrubwrightMissing;
+    std::vector<std::uint64_t> freeAtTicks;  // target 8000 of 8130 MB
+    size_t ticksToEnd;                       // 0: still running after the last tick
+    std::int32_t releases;                   // tried
+  } cases[] = {
+      {"Scrubwright cannot be started", true, {100}, 1, 1},
+      {"two releases in a row free nothing", false, {100, 100, 90}, 3, 2},
+      {"one release frees nothing, the next frees some", false, {100, 100, 150, 160}, 0, 4},
+      {"every release frees some", false, {100, 200, 300, 400}, 0, 4},
+      {"freed again after one that did not", false, {100, 50, 200, 200, 200}, 5, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    ReleasePolicy subject{state, memory, launcher, timers, lifetime};
+    state.OneShotMode = -1;
+    state.ReleaseThreshold = 8000;
+    launcher.refuse_ = c.scrubwrightMissing;
+    state.ReleaseCount = 0;
+    lifetime.quit_ = false;
+    size_t endedAt = 0;
+    for (size_t tick = 0; tick < c.freeAtTicks.size() && endedAt == 0; ++tick) {
+      status.SetMB(8130, c.freeAtTicks[tick]);
+      subject.OnCheckTimer();
+      if (lifetime.quit_) endedAt = tick + 1;
+    }
+    EXPECT_EQ(endedAt, c.ticksToEnd);
+    EXPECT_EQ(state.ReleaseCount, c.releases);
+  }
+}
+
 TEST_F(ReleaseTest, UnknownFiguresSkipTheTick) {
   status.answer_.reset();
   policy.OnCheckTimer();
