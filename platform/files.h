@@ -13,6 +13,8 @@ class Files {
   // True when an ordinary file or directory of that name is there; one with the hidden or
   // the system attribute counts as missing.
   virtual bool Exists(const std::u16string& path) = 0;
+  // True when anything of that name is there, hidden and system files included.
+  virtual bool ExistsAtAll(const std::u16string& path) = 0;
   // The whole file, decoded; empty when it cannot be read.
   virtual std::optional<std::u16string> ReadText(const std::u16string& path) = 0;
   // Creates or overwrites the file; false when it could not be written.

@@ -104,9 +104,8 @@ std::optional<size_t> Selection(HWND list) {
 
 }  // namespace
 
-PriorityWindowWin32::PriorityWindowWin32(HINSTANCE instance, ProcessMonitor& monitor,
-                                         ProgramState& state, platform::MessageBoxes& boxes)
-    : instance_(instance), monitor_(monitor), state_(state), boxes_(boxes) {
+PriorityWindowWin32::PriorityWindowWin32(HINSTANCE instance, const PriorityWindowPorts& ports)
+    : instance_(instance), ports_(ports) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProc;
@@ -161,7 +160,7 @@ void PriorityWindowWin32::Create() {
                             nullptr, instance_, this);
   if (window_ == nullptr) return;
   CreateControls();
-  core_ = std::make_unique<PriorityWindow>(monitor_, state_, boxes_);
+  core_ = std::make_unique<PriorityWindow>(ports_);
   core_->Open();
   Draw();
   SetTimer(window_, kRefreshTimer, 1000, nullptr);

@@ -14,8 +14,7 @@ namespace tidewarden {
 // every event to the core and draws the core's state afterwards.
 class PriorityWindowWin32 : public PriorityWindowHost {
  public:
-  PriorityWindowWin32(HINSTANCE instance, ProcessMonitor& monitor, ProgramState& state,
-                      platform::MessageBoxes& boxes);
+  PriorityWindowWin32(HINSTANCE instance, const PriorityWindowPorts& ports);
   ~PriorityWindowWin32() override;
   PriorityWindowWin32(const PriorityWindowWin32&) = delete;
   PriorityWindowWin32& operator=(const PriorityWindowWin32&) = delete;
@@ -36,9 +35,7 @@ class PriorityWindowWin32 : public PriorityWindowHost {
   HWND Child(PriorityControlRole role) const;
 
   HINSTANCE instance_;
-  ProcessMonitor& monitor_;
-  ProgramState& state_;
-  platform::MessageBoxes& boxes_;
+  PriorityWindowPorts ports_;
   std::unique_ptr<PriorityWindow> core_;
   HWND window_ = nullptr;
   std::vector<HWND> controls_;  // by role

@@ -17,6 +17,7 @@ class FakeFiles : public Files {
   bool Exists(const std::u16string& path) override {
     return files_.count(path) != 0 && hidden_.count(path) == 0;
   }
+  bool ExistsAtAll(const std::u16string& path) override { return files_.count(path) != 0; }
   std::optional<std::u16string> ReadText(const std::u16string& path) override {
     ++reads_;
     if (unreadable_.count(path) != 0) return std::nullopt;

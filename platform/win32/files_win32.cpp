@@ -31,15 +31,27 @@ class Handle {
 
 }  // namespace
 
-bool FilesWin32::Exists(const std::u16string& path) {
+namespace {
+
+// The attributes of what is there under that name; empty when nothing is.
+std::optional<DWORD> AttributesOf(const std::u16string& path) {
   // Wildcards would turn the look-up into a search for other names.
-  if (path.find_first_of(u"*?") != std::u16string::npos) return false;
+  if (path.find_first_of(u"*?") != std::u16string::npos) return std::nullopt;
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileW(Wide(path), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
   FindClose(search);
-  return (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+  return found.dwFileAttributes;
 }
+
+}  // namespace
+
+bool FilesWin32::Exists(const std::u16string& path) {
+  const auto attributes = AttributesOf(path);
+  return attributes && (*attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+bool FilesWin32::ExistsAtAll(const std::u16string& path) { return AttributesOf(path).has_value(); }
 
 std::optional<std::u16string> FilesWin32::ReadText(const std::u16string& path) {
   Handle file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -102,7 +102,10 @@ common::PixelRect PriorityWindow::PlaceControl(PriorityControlRole role, int dpi
 
 void PriorityWindow::Open() {
   RefreshRunningList();
-  listUnreadable_ = monitor_.LoadWatchListInto(entries_) == WatchListFile::Unreadable;
+  // A file that is there but was not taken as the list (unreadable, or hidden or system) is
+  // the user's list all the same: the window never writes over it.
+  const WatchListFile file = monitor_.LoadWatchListInto(entries_);
+  listUnreadable_ = file == WatchListFile::Unreadable || file == WatchListFile::Hidden;
   state_.PriorityWindowOpen = 1;
   if (listUnreadable_)
     boxes_.ShowOk(kProgramTitle, kListUnreadable, platform::MessageIcon::Warning);
@@ -157,7 +160,7 @@ void PriorityWindow::OnAddClicked() {
     if (SameProgram(entry, pathField)) return;
   }
   // The file would keep a stand-in for such a name, which matches no running program.
-  if (!monitor_.StoresExactly(pathField)) {
+  if (!files_.StoresExactly(pathField)) {
     boxes_.ShowOk(kProgramTitle, NameNotStorableText(TrimAtNul(process->szExeFile)),
                   platform::MessageIcon::Warning);
     return;
@@ -181,7 +184,7 @@ void PriorityWindow::OnPriorityOptionClicked(int index) {
   const auto& table = monitor_.ProcessTable();
   for (size_t k = 0; k < static_cast<size_t>(count); ++k) {
     if (PathField(table[k].szExeFile) != pathField) continue;
-    monitor_.Processes().SetPriorityClass(table[k].th32ProcessID, PriorityOfOption(index));
+    processes_.SetPriorityClass(table[k].th32ProcessID, PriorityOfOption(index));
     entries_[a] = RewrittenWatchEntry(pathField, index);
     entrySelection_ = a;
   }

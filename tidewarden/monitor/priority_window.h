@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "common/twips.h"
+#include "platform/files.h"
 #include "platform/message_boxes.h"
+#include "platform/processes.h"
 #include "tidewarden/monitor/process_monitor.h"
 
 namespace tidewarden {
@@ -68,6 +70,15 @@ struct TextExtent {
   int height;
 };
 
+// What the priority window works on: the monitor's lists, and the services it uses itself.
+struct PriorityWindowPorts {
+  ProcessMonitor& monitor;
+  ProgramState& state;
+  platform::Files& files;          // whether a name survives the watch list's file
+  platform::Processes& processes;  // an option applies its class at once
+  platform::MessageBoxes& boxes;
+};
+
 // The process-priority settings window: its two lists, their selections and the option
 // buttons, and what each control does. The window on screen only draws this state.
 class PriorityWindow {
@@ -84,8 +95,12 @@ class PriorityWindow {
   static common::PixelRect PlaceControl(PriorityControlRole role, int dpiX, int dpiY,
                                         TextExtent caption);
 
-  PriorityWindow(ProcessMonitor& monitor, ProgramState& state, platform::MessageBoxes& boxes)
-      : monitor_(monitor), state_(state), boxes_(boxes) {}
+  explicit PriorityWindow(const PriorityWindowPorts& ports)
+      : monitor_(ports.monitor),
+        state_(ports.state),
+        files_(ports.files),
+        processes_(ports.processes),
+        boxes_(ports.boxes) {}
 
   void Open();
   void OnRefreshTimer() { RefreshRunningList(); }
@@ -111,6 +126,8 @@ class PriorityWindow {
  private:
   ProcessMonitor& monitor_;
   ProgramState& state_;
+  platform::Files& files_;
+  platform::Processes& processes_;
   platform::MessageBoxes& boxes_;
   std::vector<std::u16string> runningRows_;
   std::vector<std::uint32_t> runningIds_;  // the process of each row

@@ -11,7 +11,7 @@ namespace {
 using platform::PriorityClass;
 
 struct WindowTest : ::testing::Test, MonitorFixture {
-  PriorityWindow window{monitor, state, boxes};
+  PriorityWindow window{{monitor, state, files, processes, boxes}};
 
   void SetUp() override {
     processes.running_ = {{0x10, 2, 8, u"C:\\SYS\\A.EXE"},
@@ -99,7 +99,7 @@ TEST_F(WindowTest, AddRefusesANameThatWouldBreakTheLine) {
   for (const auto& c : cases) {
     processes.running_ = {{0x20, 1, 8, c.path}};
     boxes.shown_.clear();
-    PriorityWindow fresh{monitor, state, boxes};
+    PriorityWindow fresh{{monitor, state, files, processes, boxes}};
     fresh.Open();
     fresh.OnRunningRowClicked(0);
     fresh.OnAddClicked();
@@ -129,9 +129,9 @@ TEST_F(WindowTest, SelectingAnEntryEnablesAndSetsTheOptions) {
   window.Open();
   window.OnWatchEntryClicked(0);
   EXPECT_TRUE(window.OptionsEnabled());
-  EXPECT_EQ(window.SelectedOption(), 1);  // HIGH before NORMAL
+  EXPECT_EQ(window.SelectedOption(), 2);  // NORMAL: the folder's name is not a word
   window.OnWatchEntryClicked(1);          // no word: the options keep their state
-  EXPECT_EQ(window.SelectedOption(), 1);
+  EXPECT_EQ(window.SelectedOption(), 2);
   window.OnWatchEntryClicked(std::nullopt);
   EXPECT_TRUE(window.OptionsEnabled());
 }
@@ -189,19 +189,36 @@ TEST_F(WindowTest, FailedSaveIsToldAndKeepsTheEdits) {
   EXPECT_EQ(files.files_[watchFile], u"OLD\r\n");
 }
 
-TEST_F(WindowTest, AListThatCannotBeReadIsToldAndNeverWrittenOver) {
-  files.files_[watchFile] = u"OLD HIGH\r\n";
-  files.unreadable_.insert(watchFile);  // locked by a backup program
-  window.Open();
-  ASSERT_EQ(boxes.shown_.size(), 1u);
-  EXPECT_NE(boxes.shown_[0].text.find(u"Process.ini"), std::u16string::npos);
-  window.OnRunningRowClicked(0);
-  window.OnAddClicked();
-  EXPECT_FALSE(window.OnOkClicked());
-  EXPECT_EQ(boxes.shown_.size(), 2u);
-  files.unreadable_.clear();
-  EXPECT_FALSE(window.OnOkClicked());  // what the window shows is still not the file
-  EXPECT_EQ(files.files_[watchFile], u"OLD HIGH\r\n");
+// A list that is there but was not taken is the user's all the same.
+TEST(PriorityWindowFile, AListNotTakenIsToldAndNeverWrittenOver) {
+  const struct {
+    const char* why;
+    bool unreadable;  // locked by a backup program
+    bool hidden;      // hidden or system attribute
+  } cases[] = {{"unreadable", true, false}, {"hidden", false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    MonitorFixture m;
+    PriorityWindow window{{m.monitor, m.state, m.files, m.processes, m.boxes}};
+    m.processes.running_ = {{0x10, 2, 8, u"C:\\SYS\\A.EXE"}};
+    m.files.files_[m.watchFile] = u"OLD HIGH\r\n";
+    if (c.unreadable) m.files.unreadable_.insert(m.watchFile);
+    if (c.hidden) m.files.hidden_.insert(m.watchFile);
+    window.Open();
+    ASSERT_EQ(m.boxes.shown_.size(), 1u);
+    EXPECT_NE(m.boxes.shown_[0].text.find(u"Process.ini"), std::u16string::npos);
+    window.OnRunningRowClicked(0);
+    window.OnAddClicked();
+    ASSERT_EQ(window.RunningRows().size(), 1u);
+    ASSERT_EQ(window.WatchEntries().size(), 1u);
+    EXPECT_FALSE(window.OnOkClicked());
+    EXPECT_EQ(m.boxes.shown_.size(), 2u);
+    m.files.unreadable_.clear();
+    m.files.hidden_.clear();
+    EXPECT_FALSE(window.OnOkClicked());  // what the window shows is still not the file
+    EXPECT_EQ(m.files.files_[m.watchFile], u"OLD HIGH\r\n");
+    EXPECT_EQ(window.WatchEntries().size(), 1u);  // the edits stay
+  }
 }
 
 TEST(PriorityWindowLayout, EveryControlFitsTheClientArea) {

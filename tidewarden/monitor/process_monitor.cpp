@@ -36,7 +36,9 @@ WatchListFile ProcessMonitor::LoadWatchList() {
 }
 
 WatchListFile ProcessMonitor::LoadWatchListInto(std::vector<std::u16string>& target) {
-  if (!files_.Exists(WatchFile())) return WatchListFile::Missing;
+  if (!files_.Exists(WatchFile())) {
+    return files_.ExistsAtAll(WatchFile()) ? WatchListFile::Hidden : WatchListFile::Missing;
+  }
   const auto text = files_.ReadText(WatchFile());
   if (!text) return WatchListFile::Unreadable;
   target = ParseWatchList(*text);

@@ -12,8 +12,9 @@
 
 namespace tidewarden {
 
-// What became of reading Process.ini. A hidden or system file counts as missing.
-enum class WatchListFile { Read, Missing, Unreadable };
+// What became of reading Process.ini. A hidden or system file is not taken as the list (it
+// counts as missing for monitoring), but it is there and must not be written over either.
+enum class WatchListFile { Read, Missing, Unreadable, Hidden };
 
 // Holds chosen programs at chosen priority classes: the switch, the live watch list, the
 // process table and the enforcement pass.
@@ -30,8 +31,6 @@ class ProcessMonitor {
   WatchListFile LoadWatchListInto(std::vector<std::u16string>& target);
   // Tells the user that the saved list could not be read.
   void ReportUnreadableWatchList();
-  // Whether a text survives the watch list's file unchanged.
-  bool StoresExactly(const std::u16string& text) { return files_.StoresExactly(text); }
   void SetLiveWatchList(std::vector<std::u16string> entries) { liveList_ = std::move(entries); }
   // Writes Process.ini whole; false when it could not be written (the old file stays).
   bool SaveWatchList(const std::vector<std::u16string>& entries);
@@ -44,7 +43,6 @@ class ProcessMonitor {
 
   const std::vector<platform::ProcessRecord>& ProcessTable() const { return table_; }
   const std::vector<std::u16string>& LiveWatchList() const { return liveList_; }
-  platform::Processes& Processes() { return processes_; }
 
  private:
   std::u16string WatchFile() const { return state_.AppPath + u"Process.ini"; }

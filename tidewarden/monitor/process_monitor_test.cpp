@@ -79,7 +79,7 @@ TEST_F(MonitorTest, WatchListLoadsWithoutEmptyLinesAndMissingFileKeepsTheList) {
   EXPECT_EQ(monitor.LiveWatchList().size(), 2u);
   files.files_[watchFile] = u"C IDOL\r\n";
   files.hidden_.insert(watchFile);
-  EXPECT_EQ(monitor.LoadWatchList(), WatchListFile::Missing);
+  EXPECT_EQ(monitor.LoadWatchList(), WatchListFile::Hidden);
   EXPECT_EQ(monitor.LiveWatchList().size(), 2u);
   files.hidden_.clear();
   files.files_[watchFile] = u"\r\n";

@@ -50,8 +50,11 @@ std::u16string WordOfBasePriority(std::int32_t basePriority) {
 }
 
 std::optional<int> OptionOfEntry(std::u16string_view entry) {
+  // Only after the path field: a program named HIGHLAND.EXE is not asked to run HIGH.
+  if (entry.size() <= kPathField) return std::nullopt;
+  const std::u16string_view words = entry.substr(kPathField);
   for (size_t i = 0; i < kWords.size(); ++i) {
-    if (entry.find(kWords[i].word) != std::u16string_view::npos) return static_cast<int>(i);
+    if (words.find(kWords[i].word) != std::u16string_view::npos) return static_cast<int>(i);
   }
   return std::nullopt;
 }

@@ -25,8 +25,8 @@ bool SameProgram(std::u16string_view entry, std::u16string_view pathField);
 // The word for a snapshot base priority (24, 13, 8, 4); empty for any other value.
 std::u16string WordOfBasePriority(std::int32_t basePriority);
 
-// The priority an entry asks for: "REALTIME", "HIGH", "NORMAL", "IDOL" anywhere in the entry,
-// tested in this order (so a folder named HIGHLAND means HIGH); empty when none is there.
+// The priority an entry asks for: "REALTIME", "HIGH", "NORMAL", "IDOL" after its 60-character
+// path field, tested in this order; empty when none is there.
 std::optional<platform::PriorityClass> PriorityOfEntry(std::u16string_view entry);
 // The option button (0 to 3) for an entry, by the same order; empty when none matches.
 std::optional<int> OptionOfEntry(std::u16string_view entry);

@@ -46,8 +46,13 @@ TEST(WatchEntry, PatternOrderDecidesThePriority) {
       {FixedWidth(u"C:\\A.EXE", 60) + u" IDLE", std::nullopt},  // the word is IDOL
       {FixedWidth(u"C:\\A.EXE", 60) + u" high", std::nullopt},
       {FixedWidth(u"C:\\A.EXE", 60) + u"           ", std::nullopt},
-      {FixedWidth(u"C:\\HIGHLAND\\A.EXE", 60) + u" NORMAL", PriorityClass::High},
+      // The words count only after the path field, whatever the program is called.
+      {FixedWidth(u"C:\\HIGHLAND\\A.EXE", 60) + u" NORMAL", PriorityClass::Normal},
       {FixedWidth(u"C:\\NORMALS\\A.EXE", 60) + u" REALTIME", PriorityClass::Realtime},
+      {FixedWidth(u"C:\\REALTIME\\A.EXE", 60) + u" IDOL", PriorityClass::Idle},
+      {FixedWidth(u"C:\\HIGH.EXE", 60) + u" ", std::nullopt},
+      {FixedWidth(u"C:\\HIGH.EXE", 60), std::nullopt},
+      {u"C:\\A.EXE HIGH", std::nullopt},  // shorter than a path field: matches no program
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PriorityOfEntry(c.entry), c.priority) << std::string(c.entry.begin(), c.entry.end());
