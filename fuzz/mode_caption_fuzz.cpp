@@ -19,9 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const auto mode = tidewarden::ModeOfCaption(tidewarden::ModeCaption(width, height, bits));
       fuzz::Check(mode && mode->width == width && mode->height == height && mode->bits == bits);
     }
-    double quotient = 0;
-    std::memcpy(&quotient, data, 8);
-    (void)tidewarden::QuotientText(quotient);
   }
   return 0;
 }

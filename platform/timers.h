@@ -4,7 +4,7 @@
 
 namespace platform {
 
-enum class TimerId { Check = 1, Tooltip = 2 };
+enum class TimerId { Check = 1, Tooltip = 2, ModeTest = 3 };
 
 // Timers whose ticks arrive as events on the user-interface thread.
 class Timers {

@@ -44,6 +44,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       case WM_TIMER:
         if (wParam == static_cast<WPARAM>(platform::TimerId::Check)) program.OnCheckTimer();
         if (wParam == static_cast<WPARAM>(platform::TimerId::Tooltip)) program.OnTooltipTimer();
+        if (wParam == static_cast<WPARAM>(platform::TimerId::ModeTest)) program.OnModeTestTimer();
         return 0;
       case WM_CLOSE:
       case WM_ENDSESSION:
@@ -57,6 +58,24 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
   }
   return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The shell announces a new taskbar from a process of lower integrity: a copy started
+// elevated never hears it unless the message is let through. Looked up, not imported: the
+// per-window filter is missing before Windows 7 and any filter before Vista.
+void LetTaskbarCreatedThrough(HWND window, UINT taskbarCreated) {
+  HMODULE user = GetModuleHandleW(L"user32.dll");
+  if (user == nullptr || taskbarCreated == 0) return;
+  using PerWindowFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  using ProcessFilter = BOOL(WINAPI*)(UINT, DWORD);
+  constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, MSGFLT_ADD
+  if (auto perWindow = reinterpret_cast<PerWindowFilter>(
+          reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilterEx")))) {
+    perWindow(window, taskbarCreated, kAllow, nullptr);
+  } else if (auto process = reinterpret_cast<ProcessFilter>(
+                 reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilter")))) {
+    process(taskbarCreated, kAllow);
+  }
 }
 
 HWND CreateMainWindow(HINSTANCE instance, HICON icon) {
@@ -125,9 +144,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       {state, menu, settings, memoryFigures, release, volume, displayModes, monitor, utilities,
        windowHost},
       {clock, files, resourceMeter, tray, timers, session, lifetime, process, popups});
-  tidewarden::PriorityWindowWin32 priorityWindow(instance, monitor, state, boxes);
+  tidewarden::PriorityWindowWin32 priorityWindow(instance,
+                                                 {monitor, state, files, processes, boxes});
   windowHost.window = &priorityWindow;
   MainWindowTarget target{program, RegisterWindowMessageW(L"TaskbarCreated")};
+  LetTaskbarCreatedThrough(window, target.taskbarCreated);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&target));
   program.Start();
 

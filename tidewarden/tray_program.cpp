@@ -10,6 +10,8 @@ namespace tidewarden {
 
 namespace {
 constexpr std::uint32_t kTooltipIntervalMs = 2000;
+// One mode test a tick, with room between them for the window's other messages.
+constexpr std::uint32_t kModeTestIntervalMs = 50;
 constexpr unsigned kLeftButtonUp = 514;   // WM_LBUTTONUP
 constexpr unsigned kRightButtonUp = 517;  // WM_RBUTTONUP
 }  // namespace
@@ -26,8 +28,6 @@ void TrayProgram::Start() {
   parts_.state.CheckInterval = CheckIntervalFromSetting(parts_.settings.GetMainSetting(u"SEEK"));
   system_.timers.Start(platform::TimerId::Check, parts_.state.CheckInterval);
   system_.timers.Start(platform::TimerId::Tooltip, kTooltipIntervalMs);
-  parts_.state.ScreenTwipsX = TwipsPerPixel(system_.session.DpiX());
-  parts_.state.ScreenTwipsY = TwipsPerPixel(system_.session.DpiY());
 
   const std::u16string arguments = system_.session.Arguments();
   if (!arguments.empty()) {
@@ -40,6 +40,7 @@ void TrayProgram::Start() {
     return;
   }
   AddTrayIcon();
+  StartTestingModesAhead();
   parts_.monitor.LoadMonitorSwitch();
   const WatchListFile watchList = parts_.monitor.LoadWatchList();
   system_.files.WriteText(parts_.state.AppPath + u"hwnd.tmp",
@@ -63,12 +64,18 @@ void TrayProgram::OnCheckTimer() {
 void TrayProgram::OnTooltipTimer() {
   if (!iconWanted_) return;  // one-shot mode has no icon to refresh
   RefreshTooltip();
-  if (!iconShown_) {
-    // The taskbar was not up when the program started: keep trying.
-    ShowIcon();
-    return;
-  }
-  system_.tray.SetTooltip(tooltip_);
+  // Not shown yet: the taskbar was not up when the program started. Refused: the icon is gone
+  // without notice (taken away by another program, or a taskbar restart whose message this
+  // program never got). Either way, add it again.
+  if (!iconShown_ || !system_.tray.SetTooltip(tooltip_)) ShowIcon();
+}
+
+void TrayProgram::OnModeTestTimer() {
+  if (!parts_.displayModes.TestAheadStep()) system_.timers.Stop(platform::TimerId::ModeTest);
+}
+
+void TrayProgram::StartTestingModesAhead() {
+  system_.timers.Start(platform::TimerId::ModeTest, kModeTestIntervalMs);
 }
 
 void TrayProgram::OnTaskbarCreated() {
@@ -83,7 +90,10 @@ void TrayProgram::ShowIcon() {
   iconShown_ = system_.tray.Add(tooltip_) || system_.tray.SetTooltip(tooltip_);
 }
 
-void TrayProgram::OnDisplayChanged() { parts_.displayModes.OnDisplayChanged(); }
+void TrayProgram::OnDisplayChanged() {
+  parts_.displayModes.OnDisplayChanged();
+  if (iconWanted_) StartTestingModesAhead();
+}
 
 void TrayProgram::OnTrayMessage(unsigned mouseMessage) {
   if (mouseMessage == kLeftButtonUp) {

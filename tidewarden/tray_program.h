@@ -64,6 +64,8 @@ class TrayProgram {
   void Exit();
   void OnCheckTimer();
   void OnTooltipTimer();
+  // Tests one display mode ahead of the menu, so that a click finds the submenu ready.
+  void OnModeTestTimer();
   // A message from the tray icon: the mouse message number (a button going up opens a menu).
   void OnTrayMessage(unsigned mouseMessage);
   // The taskbar was (re)created, for instance after Explorer restarted: the icon is gone.
@@ -77,6 +79,7 @@ class TrayProgram {
   void AddTrayIcon();
   void ShowIcon();
   void RemoveTrayIcon();
+  void StartTestingModesAhead();
   void RefreshTooltip();
   std::optional<std::u16string> BuildStatusText();
   // Percent of free system resources; empty without a meter or when it does not answer.

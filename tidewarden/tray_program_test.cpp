@@ -30,9 +30,10 @@ struct TrayProgramTest : ::testing::Test, FakePorts {
 TEST_F(TrayProgramTest, NormalStartInOrder) {
   program.Start();
   EXPECT_EQ(log.calls.front(), "SetPriorityClass 64");
-  const std::vector<std::string> expected = {"SetPriorityClass 64", "TimerStart 1 6000",
-                                             "TimerStart 2 2000", "TrayAdd",
-                                             "WriteText C:\\Tools\\Tidewarden\\hwnd.tmp"};
+  const std::vector<std::string> expected = {
+      "SetPriorityClass 64", "TimerStart 1 6000",
+      "TimerStart 2 2000",   "TrayAdd",
+      "TimerStart 3 50",     "WriteText C:\\Tools\\Tidewarden\\hwnd.tmp"};
   EXPECT_EQ(log.calls, expected);
   EXPECT_EQ(state.AppPath, app);
   EXPECT_EQ(state.WinDir, u"C:\\WINDOWS");
@@ -179,7 +180,7 @@ TEST_F(TrayProgramTest, AnAddThatTimesOutStillGetsItsTooltipAndItsRemoval) {
   EXPECT_FALSE(slow.tray.shown_);
 }
 
-TEST_F(TrayProgramTest, IconComesBackWhenTheTaskbarIsRecreated) {
+TEST_F(TrayProgramTest, IconComesBackWhenTheShellForgetsIt) {
   program.Start();
   tray.shown_ = false;  // Explorer restarted: the shell forgot the icon
   program.OnTaskbarCreated();
@@ -188,6 +189,14 @@ TEST_F(TrayProgramTest, IconComesBackWhenTheTaskbarIsRecreated) {
   EXPECT_TRUE(tray.shown_);
   program.OnTooltipTimer();
   EXPECT_TRUE(Logged("TraySetTooltip"));
+
+  // Gone without a notice: taken away by another program, or a restart whose message an
+  // elevated copy never hears. The next tooltip update puts it back.
+  tray.shown_ = false;
+  log.calls.clear();
+  program.OnTooltipTimer();
+  EXPECT_TRUE(tray.shown_);
+  EXPECT_TRUE(Logged("TrayAdd"));
 }
 
 TEST_F(TrayProgramTest, OneShotIgnoresTaskbarCreated) {
@@ -383,6 +392,50 @@ TEST_F(TrayProgramTest, ResolutionSubmenuIsRebuiltAndUsed) {
   program.OnTrayMessage(514);
   EXPECT_EQ(display.tests_, tests + 2);
   EXPECT_EQ(popups.shown_.back()[2].caption, u"1024x768 32Bit");
+}
+
+// A mode test can take tens of milliseconds: they are done ahead, one a tick, so the first
+// click waits for none and the window's messages never wait for more than one.
+TEST_F(TrayProgramTest, ModesAreTestedAheadOneATick) {
+  for (int i = 0; i < 12; ++i) display.modes_.push_back({800 + i, 600, 32});
+  display.modes_.push_back({640, 480, 32});  // not offered: never tested
+  const auto testAhead = [&] {
+    int ticks = 0;
+    while (timers.Running(TimerId::ModeTest) && ticks < 100) {
+      const int before = display.tests_;
+      program.OnModeTestTimer();
+      EXPECT_LE(display.tests_ - before, 1);
+      ++ticks;
+    }
+    return ticks;
+  };
+  program.Start();
+  EXPECT_EQ(testAhead(), 14);  // the listing, twelve tests, and the tick that finds none left
+  EXPECT_EQ(display.tests_, 12);
+  program.OnTrayMessage(517);
+  EXPECT_EQ(display.tests_, 12);  // the click tests nothing
+  int offered = 0;
+  for (const auto& entry : popups.shown_.back()) {
+    for (const auto& child : entry.children) {
+      offered += child.caption.find(u"Bit") != std::u16string::npos ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(offered, 12);
+
+  // After a display change the answers are found again, ahead of the next click.
+  program.OnDisplayChanged();
+  testAhead();
+  EXPECT_EQ(display.tests_, 24);
+  program.OnTrayMessage(517);
+  EXPECT_EQ(display.tests_, 24);
+
+  // A click before the tests are done tests what is left, and no mode twice.
+  program.OnDisplayChanged();
+  for (int tick = 0; tick < 5; ++tick) program.OnModeTestTimer();
+  program.OnTrayMessage(517);
+  EXPECT_EQ(display.tests_, 36);
+  EXPECT_EQ(testAhead(), 1);
+  EXPECT_EQ(display.tests_, 36);
 }
 
 // Scaling changes the screen's dots per inch and so the twips per pixel, not its pixels: the

@@ -1,7 +1,5 @@
 #include "tidewarden/display/display_modes.h"
 
-#include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "common/number_text.h"
@@ -37,16 +35,6 @@ std::optional<platform::DisplayMode> ModeOfCaption(std::u16string_view caption) 
   return mode;
 }
 
-std::u16string QuotientText(double value) {
-  if (value == std::floor(value) && std::fabs(value) < 1e15) {
-    return DecimalText(static_cast<long long>(value));
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%.15g", value);
-  const std::string ascii(text);
-  return std::u16string(ascii.begin(), ascii.end());
-}
-
 std::int32_t DisplayModes::EnumDisplayModes() {
   modes_.clear();
   for (std::uint32_t index = 0;; ++index) {
@@ -71,13 +59,12 @@ void DisplayModes::OnDisplayChanged() {
   tested_.clear();
   offered_.clear();
   offeredKnown_ = false;
+  listed_ = false;
 }
 
-void DisplayModes::FindOfferedModes() {
-  const std::int32_t count = EnumDisplayModes();
+bool DisplayModes::WalkCandidates(bool testOnlyOne) {
   offered_.clear();
-  for (std::int32_t i = 0; i < count; ++i) {
-    const DisplayModeEntry& entry = modes_[static_cast<size_t>(i)];
+  for (const DisplayModeEntry& entry : modes_) {
     if (entry.Width < 800 || entry.Height < 600) continue;
     if (entry.Bits != 16 && entry.Bits != 24 && entry.Bits != 32) continue;
     if (offered_.size() == static_cast<size_t>(kResolutionItems)) break;
@@ -85,38 +72,67 @@ void DisplayModes::FindOfferedModes() {
     auto result = tested_.find(key);
     if (result == tested_.end()) {
       result = tested_.emplace(key, TestDisplayMode({entry.Width, entry.Height, entry.Bits})).first;
+      if (testOnlyOne) return false;
     }
     if (result->second != platform::kDispChangeSuccessful) continue;
     offered_.push_back(ModeCaption(entry.Width, entry.Height, entry.Bits));
   }
+  return true;
+}
+
+void DisplayModes::FindOfferedModes() {
+  if (!listed_) EnumDisplayModes();
+  WalkCandidates(false);
   // An enumeration that found nothing may have failed: try again at the next refresh.
-  offeredKnown_ = count > 0;
+  offeredKnown_ = !modes_.empty();
+  listed_ = offeredKnown_;
+}
+
+bool DisplayModes::TestAheadStep() {
+  if (offeredKnown_) return false;
+  if (!listed_) {
+    // Listing is a step of its own: a driver may take as long over it as over a test.
+    listed_ = EnumDisplayModes() > 0;
+    return listed_;  // nothing listed: the next refresh lists again
+  }
+  if (!WalkCandidates(true)) return true;
+  offeredKnown_ = true;
+  return false;
 }
 
 void DisplayModes::BuildResolutionMenu() {
   if (!offeredKnown_) FindOfferedModes();
-  // Reading the mode in use is cheap, so the mark follows the display even when a change
-  // notice went astray.
-  const auto current = CurrentModeCaption();
   for (size_t slot = 0; slot < offered_.size(); ++slot) {
     MenuNode& node = menu_[{Item::DisplayMode, static_cast<int>(slot)}];
     node.visible = true;
     node.caption = offered_[slot];
-    if (current && offered_[slot] == *current) node.checked = true;
+  }
+  // Exactly the entries of the mode in use are checked, so a change made elsewhere (a game,
+  // the system's settings) moves the mark and the old mode can be chosen again. Reading the
+  // mode in use is cheap, so this holds even when a change notice went astray.
+  const auto current = CurrentModeCaption();
+  for (int slot = 0; slot < kResolutionItems; ++slot) {
+    MenuNode& node = menu_[{Item::DisplayMode, slot}];
+    node.checked = node.visible && current && node.caption == *current;
   }
 }
 
 void DisplayModes::OnDisplayModeChosen(int index) {
   MenuNode& chosen = menu_[{Item::DisplayMode, index}];
-  if (chosen.checked) return;
   const auto mode = ModeOfCaption(chosen.caption);
   if (!mode) return;  // "(なし)" names no mode
+  // The mode in use now, not the mark of the menu's build: the display may have moved since.
+  if (const auto current = display_.CurrentMode(); current && current->width == mode->width &&
+                                                   current->height == mode->height &&
+                                                   current->bits == mode->bits) {
+    return;
+  }
   const std::int32_t result = ChangeDisplayMode(mode->width, mode->height, mode->bits, 1);
   if (result == platform::kDispChangeSuccessful) {
     for (int slot = 0; slot < kResolutionItems; ++slot) {
-      menu_[{Item::DisplayMode, slot}].checked = false;
+      MenuNode& node = menu_[{Item::DisplayMode, slot}];
+      node.checked = node.caption == chosen.caption;
     }
-    chosen.checked = true;
   } else if (result == platform::kDispChangeRestart) {
     boxes_.ShowOk(kProgramTitle, kRestartText, platform::MessageIcon::None);
   } else {

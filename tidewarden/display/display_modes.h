@@ -24,9 +24,6 @@ struct DisplayModeEntry {
 std::u16string ModeCaption(std::int32_t width, std::int32_t height, std::int32_t bits);
 // The mode back out of a caption; empty for a caption without "x" or blank ("(なし)").
 std::optional<platform::DisplayMode> ModeOfCaption(std::u16string_view caption);
-// A quotient in decimal: whole numbers without a decimal point, others with the digits a
-// double holds ("1024", "1023.75").
-std::u16string QuotientText(double value);
 
 // The resolution submenu: the modes of the primary display that may be switched to.
 class DisplayModes {
@@ -41,6 +38,9 @@ class DisplayModes {
   void BuildResolutionMenu();
   // The display configuration changed: the modes and their test answers are out of date.
   void OnDisplayChanged();
+  // One step of finding the modes on offer before the menu is asked for: the listing, or one
+  // mode test. False once nothing is left, so a click finds the submenu ready.
+  bool TestAheadStep();
   void OnDisplayModeChosen(int index);
   std::int32_t ChangeDisplayMode(std::int32_t width, std::int32_t height, std::int16_t bits,
                                  std::int16_t permanent);
@@ -50,6 +50,9 @@ class DisplayModes {
  private:
   // Enumerates, filters and tests: the captions of the modes on offer, in slot order.
   void FindOfferedModes();
+  // The listed modes that may be offered, in slot order, testing the first one that has no
+  // answer yet when `testOnlyOne`; false when one was tested (the walk stopped there).
+  bool WalkCandidates(bool testOnlyOne);
 
   platform::Display& display_;
   platform::MessageBoxes& boxes_;
@@ -61,6 +64,7 @@ class DisplayModes {
   std::map<std::tuple<std::int32_t, std::int32_t, std::int16_t>, std::int32_t> tested_;
   std::vector<std::u16string> offered_;
   bool offeredKnown_ = false;
+  bool listed_ = false;  // modes_ holds the listing of the display configuration in use
 };
 
 }  // namespace tidewarden

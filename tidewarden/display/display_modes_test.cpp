@@ -39,12 +39,6 @@ TEST(ModeOfCaption, ReadsTheModeBack) {
   }
 }
 
-TEST(QuotientText, WholeAndFractional) {
-  EXPECT_EQ(QuotientText(1024.0), u"1024");
-  EXPECT_EQ(QuotientText(1023.75), u"1023.75");
-  EXPECT_EQ(QuotientText(0.0), u"0");
-}
-
 struct DisplayModesTest : ::testing::Test {
   platform::fake::CallLog log;
   platform::fake::FakeDisplay display;
@@ -59,13 +53,14 @@ struct DisplayModesTest : ::testing::Test {
     }
     return captions;
   }
-  std::vector<int> Checked() const {
+  static std::vector<int> Checked(const MenuTree& tree) {
     std::vector<int> slots;
     for (int i = 0; i < kResolutionItems; ++i) {
-      if (menu[{Item::DisplayMode, i}].checked) slots.push_back(i);
+      if (tree[{Item::DisplayMode, i}].checked) slots.push_back(i);
     }
     return slots;
   }
+  std::vector<int> Checked() const { return Checked(menu); }
 };
 
 TEST_F(DisplayModesTest, EveryListingFillsASlotAndTheModeInUseIsChecked) {
@@ -81,7 +76,7 @@ TEST_F(DisplayModesTest, EveryListingFillsASlotAndTheModeInUseIsChecked) {
 
   display.current_ = {800, 600, 16};  // switched, and the notice has not come (yet)
   modes.BuildResolutionMenu();
-  EXPECT_EQ(Checked(), (std::vector<int>{0, 1, 2, 3, 4}));  // earlier marks are not taken off
+  EXPECT_EQ(Checked(), (std::vector<int>{0, 1, 2}));  // the mark moves with the display
   EXPECT_EQ(display.tests_, 2);
 }
 
@@ -138,7 +133,7 @@ TEST_F(DisplayModesTest, NoModeKeepsNone) {
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit"}));
 }
 
-TEST_F(DisplayModesTest, SurplusSlotsAndOldChecksStay) {
+TEST_F(DisplayModesTest, SurplusSlotsStayAndOnlyTheModeInUseIsChecked) {
   display.modes_ = {{800, 600, 32}, {1024, 768, 32}, {1280, 1024, 32}};
   display.current_ = {1280, 1024, 32};
   modes.BuildResolutionMenu();
@@ -148,7 +143,7 @@ TEST_F(DisplayModesTest, SurplusSlotsAndOldChecksStay) {
   modes.BuildResolutionMenu();
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit", u"1024x768 32Bit",
                                                   u"1280x1024 32Bit"}));
-  EXPECT_EQ(Checked(), (std::vector<int>{0, 2}));
+  EXPECT_EQ(Checked(), (std::vector<int>{0, 1}));
 }
 
 // The mark follows the mode the display reports, in real pixels: on a scaled screen the
@@ -209,13 +204,41 @@ TEST_F(DisplayModesTest, ChoosingAModeSwitchesAndMovesTheCheck) {
   EXPECT_TRUE(boxes.shown_.empty());
 }
 
-TEST_F(DisplayModesTest, CheckedEntryOrNoneDoNothing) {
-  display.modes_ = {{1024, 768, 32}};
-  modes.BuildResolutionMenu();
-  display.calls_.clear();
-  modes.OnDisplayModeChosen(0);  // already checked, even if the display moved on
+// A game or the system's settings changed the mode after the menu was built: the entry that
+// was checked names a mode no longer in use, and choosing it switches back.
+TEST_F(DisplayModesTest, ChoosingSwitchesUnlessTheModeIsInUseNow) {
+  const struct {
+    const char* name;
+    std::optional<DisplayMode> nowInUse;  // when chosen; empty: the display does not tell
+    int chosen;
+    bool switches;
+  } cases[] = {
+      {"the checked mode, still in use", DisplayMode{1024, 768, 32}, 1, false},
+      {"the checked mode, changed from outside", DisplayMode{800, 600, 32}, 1, true},
+      {"the mode in use, unchecked when built", DisplayMode{800, 600, 32}, 0, false},
+      {"another mode", DisplayMode{1024, 768, 32}, 0, true},
+      {"the display does not tell", std::nullopt, 1, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MenuTree tree;
+    platform::fake::FakeDisplay driver;
+    DisplayModes subject{driver, boxes, tree};
+    driver.modes_ = {{800, 600, 32}, {1024, 768, 32}};
+    driver.current_ = {1024, 768, 32};
+    subject.BuildResolutionMenu();
+    driver.currentReadable_ = c.nowInUse.has_value();
+    driver.current_ = c.nowInUse.value_or(DisplayMode{});
+    driver.calls_.clear();
+    subject.OnDisplayModeChosen(c.chosen);
+    EXPECT_EQ(driver.calls_.size(), c.switches ? 2u : 0u);
+    if (c.switches) {
+      EXPECT_EQ(Checked(tree), (std::vector<int>{c.chosen}));
+    }
+  }
   MenuTree fresh;
   DisplayModes none{display, boxes, fresh};
+  display.calls_.clear();
   none.OnDisplayModeChosen(0);  // "(なし)"
   EXPECT_TRUE(display.calls_.empty());
   EXPECT_TRUE(boxes.shown_.empty());

@@ -12,8 +12,6 @@ struct ProgramState {
   std::int32_t ResourcesAvailable = 0;
   double ReleaseThreshold = 0.25;  // a ratio in normal mode, megabytes in one-shot mode
   std::int16_t OneShotMode = 0;    // -1 in one-shot mode
-  std::int32_t ScreenTwipsX = 15;
-  std::int32_t ScreenTwipsY = 15;
   std::int32_t ReleaseCount = 0;
   std::int32_t MonitorOn = 0;
   std::int32_t PriorityWindowOpen = 0;

@@ -22,11 +22,6 @@ std::uint32_t CheckIntervalFromSetting(std::u16string_view seek) {
   return 6000;
 }
 
-std::int32_t TwipsPerPixel(int dotsPerInch) {
-  if (dotsPerInch <= 0) return 15;
-  return static_cast<std::int32_t>(std::nearbyint(1440.0 / dotsPerInch));
-}
-
 std::u16string HwndFileText(long long handle) {
   const auto value = static_cast<std::int32_t>(static_cast<std::uint32_t>(handle & 0xFFFFFFFF));
   const std::u16string digits = DecimalText(value < 0 ? -static_cast<long long>(value) : value);

@@ -16,9 +16,6 @@ double ReleaseThresholdFromSetting(std::u16string_view creansize);
 // SEEK: exactly "10000" or "15000" choose that period, anything else 6000 ms.
 std::uint32_t CheckIntervalFromSetting(std::u16string_view seek);
 
-// Twips per pixel for a screen resolution in dots per inch, rounded (15 at 96 dpi).
-std::int32_t TwipsPerPixel(int dotsPerInch);
-
 // The content of "hwnd.tmp": the handle as a printed number (a blank in place of the sign
 // of a non-negative value, the digits, one trailing blank) and CR LF. Window handles are
 // 32-bit values, shown signed.

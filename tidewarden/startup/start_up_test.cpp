@@ -48,15 +48,6 @@ TEST(CheckIntervalFromSetting, OnlyTwoExactValuesChangeThePeriod) {
   for (const auto& c : cases) EXPECT_EQ(CheckIntervalFromSetting(c.value), c.ms);
 }
 
-TEST(TwipsPerPixel, FollowsTheScreenResolution) {
-  EXPECT_EQ(TwipsPerPixel(96), 15);
-  EXPECT_EQ(TwipsPerPixel(120), 12);
-  EXPECT_EQ(TwipsPerPixel(144), 10);
-  EXPECT_EQ(TwipsPerPixel(192), 8);  // 7.5 rounds to even
-  EXPECT_EQ(TwipsPerPixel(576), 2);  // 2.5 rounds to even, down
-  EXPECT_EQ(TwipsPerPixel(0), 15);
-}
-
 TEST(HwndFileText, PrintedNumberForm) {
   EXPECT_EQ(HwndFileText(3342546), u" 3342546 \r\n");
   EXPECT_EQ(HwndFileText(0), u" 0 \r\n");
