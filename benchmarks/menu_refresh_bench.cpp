@@ -1,8 +1,10 @@
 // The resolution submenu's refresh against a slow driver: 400 listed modes, 2 ms per mode
-// test; and a click on the tray icon up to its menu, with 20 ms per mode test. Reports the
+// test; and a click on the tray icon up to its menu, with 20 ms per mode test, before and
+// after the modes were tested ahead; and the start-up. Reports the
 // tests per refresh next to the time, so a cache that stops working shows.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -94,7 +96,7 @@ struct ClickMachine : tidewarden::FakePorts {
   tidewarden::TrayRig rig{*this, slowDisplay, timedPopups};
   tidewarden::TrayProgram& program = rig.program;
 
-  ClickMachine() {
+  explicit ClickMachine(bool start = true) {
     const int sizes[][2] = {{800, 600},  {1024, 768}, {1152, 864},  {1280, 720},  {1280, 1024},
                             {1366, 768}, {1600, 900}, {1680, 1050}, {1920, 1080}, {2560, 1440}};
     for (const auto& size : sizes) {
@@ -103,7 +105,19 @@ struct ClickMachine : tidewarden::FakePorts {
       }
     }
     slowDisplay.current_ = {1920, 1080, 32};
-    program.Start();
+    if (start) program.Start();
+  }
+
+  // The mode tests done ahead, one a tick as the timer would; the longest tick in seconds.
+  double TestModesAhead() {
+    double longest = 0;
+    while (timers.Running(platform::TimerId::ModeTest)) {
+      const auto began = std::chrono::steady_clock::now();
+      program.OnModeTestTimer();
+      longest = std::max(
+          longest, std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+    }
+    return longest;
   }
 
   // A right click on the tray icon; the seconds until the menu is shown.
@@ -143,6 +157,42 @@ BENCHMARK(BM_RightClickToMenuFirstClick)
     ->UseManualTime()
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond);
+
+// The first click once the modes were tested ahead, a tick at a time after the icon was
+// shown; longest_tick_ms is the most the window's messages waited for one tick.
+void BM_RightClickToMenuFirstClickAfterTestingAhead(benchmark::State& state) {
+  double entries = 0;
+  double longest = 0;
+  int tests = 0;
+  for (auto _ : state) {
+    ClickMachine machine;
+    longest = std::max(longest, machine.TestModesAhead());
+    const int testsAhead = machine.slowDisplay.tests_;
+    state.SetIterationTime(machine.RightClick());
+    entries = machine.ModeEntries();
+    tests += machine.slowDisplay.tests_ - testsAhead;
+  }
+  state.counters["mode_entries"] = entries;
+  state.counters["longest_tick_ms"] = longest * 1000;
+  state.counters["mode_tests_per_click"] =
+      benchmark::Counter(tests, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_RightClickToMenuFirstClickAfterTestingAhead)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+
+// The tray program's start, up to the icon and hwnd.tmp: what testing ahead must not slow.
+void BM_StartUp(benchmark::State& state) {
+  for (auto _ : state) {
+    ClickMachine machine(false);
+    const auto began = std::chrono::steady_clock::now();
+    machine.program.Start();
+    state.SetIterationTime(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+  }
+}
+BENCHMARK(BM_StartUp)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 void BM_RightClickToMenuLaterClicks(benchmark::State& state) {
   ClickMachine machine;

@@ -7,10 +7,14 @@ cd "$root"
 # shellcheck source=tools/deps.sh
 source tools/deps.sh
 tw_install_deps
-tw_build_for bench host win32 win64
+# shellcheck source=tools/google_benchmark.sh
+source tools/google_benchmark.sh
+# Without it the system's library is used, and says it was built as DEBUG.
+tw_release_benchmark build >/dev/null || echo "bench: measuring on the system's Google Benchmark" >&2
+tw_build_for bench bench win32 win64
 
 echo "== Core benchmarks (Linux)"
-build/host/benchmarks/core_bench --benchmark_min_time=0.2
+build/bench/benchmarks/core_bench --benchmark_min_time=0.2
 
 # shellcheck source=tests/e2e/wine_env.sh
 source tests/e2e/wine_env.sh
@@ -27,4 +31,4 @@ echo "== Scrubwright under ${TW_WINE_BITS}-bit Wine ($preset build)"
 scrubwright=$root/build/bench-$preset/Scrubwright/Scrubwright.exe
 mkdir -p "$(dirname "$scrubwright")"
 cp "$TW_DIST/Scrubwright/Scrubwright.exe" "$scrubwright"
-python3 benchmarks/scrubwright_fill.py "$scrubwright" "$root/build/host/benchmarks/first_touch" 5
+python3 benchmarks/scrubwright_fill.py "$scrubwright" "$root/build/bench/benchmarks/first_touch" 5
