@@ -1,7 +1,7 @@
 """Runs the end-to-end tests (tests/e2e/test_*.py) and writes their counts for test.sh.
 
 Usage: run_tests.py COUNTS_FILE [PATTERNS]   (file globs separated by commas)
-TW_E2E_ONLY=TEXT runs only the tests whose id holds TEXT.
+TW_E2E_ONLY=TEXT runs only the tests whose id holds TEXT (TEXT|TEXT...: any of them).
 """
 import os
 import sys
@@ -25,7 +25,9 @@ def main():
         for pattern in patterns if pattern)
     only = os.environ.get("TW_E2E_ONLY")
     if only:
-        suite = unittest.TestSuite(test for test in iterate(suite) if only in test.id())
+        wanted = only.split("|")
+        suite = unittest.TestSuite(test for test in iterate(suite)
+                                   if any(text in test.id() for text in wanted))
     result = unittest.TextTestRunner(verbosity=2).run(suite)
     failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
     passed = result.testsRun - failed - len(result.skipped)

@@ -138,8 +138,11 @@ class MarrowgateCase(harness.WineTestCase):
         # In the ANSI code page, VOLUME before CLICK, no blanks, CR LF.
         self.wait_for_settings(b"[TOOL]\r\nVOLUME=LOW\r\nCLICK=SCREENSIZE\r\n")
         self.assertEqual(self.shown_choices(), ([1, 1], False))
-        # A new click choice alone does not make the button pressable again.
+        # A new left-click choice alone is a choice to store.
         self.pick(1, 0)
+        self.assertEqual(self.shown_choices(), ([1, 0], True))
+        self.press_apply()
+        self.wait_for_settings(b"[TOOL]\r\nVOLUME=LOW\r\nCLICK=VOLUME\r\n")
         self.assertEqual(self.shown_choices(), ([1, 0], False))
         self.pick(0, 2)
         self.assertEqual(self.shown_choices(), ([2, 0], True))

@@ -136,6 +136,26 @@ class MenuCase(harness.WineTestCase):
         self.assertEqual([i["caption"] for i in items if i["checked"]], ["1024x768 32Bit"])
         self.close_menu()
 
+    def test_a_mode_changed_elsewhere_moves_the_check_and_the_old_mode_can_be_chosen(self):
+        self.write_tool_settings("[TOOL]\r\nCLICK=SCREENSIZE\r\n")
+        items = self.open_menu("left")
+        self.assertEqual([i["caption"] for i in items if i["checked"]], ["1024x768 32Bit"])
+        self.close_menu()
+        # A game or the system's settings switch the display, not Tidewarden.
+        self.addCleanup(harness.probe, "display-mode", "1024", "768", "32")
+        answer, _ = harness.probe("display-mode", "800", "600", "32")
+        self.assertEqual(answer and answer["result"], 0, answer)
+        self.assertTrue(harness.wait_until(lambda: harness.screen_size() == (800, 600), 10))
+
+        items = self.open_menu("left", screen=(800, 600))
+        self.assertEqual([i["caption"] for i in items if i["checked"]], ["800x600 32Bit"])
+        self.assertTrue(harness.choose_menu_item("1024x768 32Bit"))
+        self.assertTrue(harness.wait_until(lambda: harness.screen_size() == (1024, 768), 10),
+                        f"the screen is {harness.screen_size()}")
+        items = self.open_menu("left")
+        self.assertEqual([i["caption"] for i in items if i["checked"]], ["1024x768 32Bit"])
+        self.close_menu()
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -177,20 +177,24 @@ class MonitorCase(harness.WineTestCase):
 
     def test_watched_programs_are_held_at_their_classes(self):
         self.write("Process2.ini", b"ON\r\n")
+        # A word in a program's own name is no choice: HIGHLAND.exe is held where its entry says.
         self.write_watch_list(watch_entry("Watched.exe", "HIGH"),
-                              watch_entry("Sleepy.exe", "IDOL".ljust(10)))
+                              watch_entry("Sleepy.exe", "IDOL".ljust(10)),
+                              watch_entry("HIGHLAND.exe", "NORMAL"))
         watched = self.start_programs("Watched.exe", 2)
         sleepy = self.start_programs("Sleepy.exe", 1)
         bystander = self.start_programs("Watched2.exe", 1)   # a near name is no match
-        everyone = watched + sleepy + bystander
-        self.assertEqual(classes(everyone), [NORMAL] * 4)
+        highland = self.start_programs("HIGHLAND.exe", 1)
+        set_class(highland[0], IDLE)
+        everyone = watched + sleepy + bystander + highland
+        self.assertEqual(classes(everyone), [NORMAL] * 4 + [IDLE])
         self.start_tidewarden()
-        expected = [HIGH, HIGH, IDLE, NORMAL]
+        expected = [HIGH, HIGH, IDLE, NORMAL, NORMAL]
         self.wait_for_classes(everyone, expected, TICK + PASS_MARGIN + 2)
         # Right after a pass: another tool changes two of them; the next pass undoes it.
         set_class(watched[0], NORMAL)
         set_class(sleepy[0], REALTIME)
-        self.assertEqual(classes(everyone), [NORMAL, HIGH, REALTIME, NORMAL])
+        self.assertEqual(classes(everyone), [NORMAL, HIGH, REALTIME, NORMAL, NORMAL])
         self.wait_for_classes(everyone, expected, TICK + PASS_MARGIN)
 
     def start_switched_off(self, switch_file):

@@ -206,6 +206,19 @@ class OneShotTest(TidewardenCase):
         self.assertFalse(os.path.exists(self.hwnd_file))
 
 
+    def test_a_target_releasing_cannot_reach_ends_the_run(self):
+        # Just under the whole memory, with no Scrubwright to release with: nothing can ever
+        # free that much, and nothing else could end a run without an icon.
+        shutil.rmtree(os.path.dirname(self.scrub))
+        target = int(harness.total_mb()) - 1
+        started = self.start(str(target))
+        done = started.wait(60)
+        self.assertEqual(done.status, 0)
+        self.assertFalse(harness.tray_slot_has_icon(0, "tidewarden-one-shot-cannot-help"),
+                         "a one-shot run shows a tray icon")
+        self.assertFalse(os.path.exists(self.hwnd_file))
+
+
 class ReleaseTest(TidewardenCase):
     def setUp(self):
         super().setUp()
@@ -380,6 +393,19 @@ class TrayIconTest(TidewardenCase):
         time.sleep(1)
         self.assert_running(started, "after a left click and Escape")
         self.assertTrue(harness.tray_slot_has_icon(0))
+
+    def test_an_icon_taken_away_without_notice_comes_back(self):
+        started = self.start_normal()
+        self.assertTrue(self.wait_icon(0), "no tray icon")
+        answer, _ = harness.probe("tray-remove", harness.TRAY_WINDOW.window_class, "1")
+        self.assertTrue(answer and answer["removed"], answer)
+        # The tooltip is refreshed every 2 s; the refresh that finds the icon gone adds it.
+        self.assertTrue(self.wait_icon(0, timeout=6, name="tidewarden-icon-back"),
+                        "the icon did not come back")
+        self.assertFalse(harness.tray_slot_has_icon(1), "a second tray icon appeared")
+        self.assertTrue(harness.click_slot(0, "right"))
+        self.assertTrue(harness.menu_keys("up", "return"), "no popup menu on a right click")
+        self.assertEqual(started.wait(15).status, 0)
 
     def test_taskbar_created_keeps_one_working_icon(self):
         started = self.start_normal()

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "winprobe.h"
+// after windows.h
+#include <shellapi.h>
 
 namespace winprobe {
 namespace {
@@ -92,6 +94,18 @@ int BroadcastTaskbarCreated(const Args&) {
   return Answer(JsonObject().Bool("posted", posted).Number("message", message), posted ? 0 : 1);
 }
 
+// Takes a program's tray icon away behind its back, as a crashing or restarted shell does.
+int RemoveTrayIcon(const Args& args) {
+  HWND owner = FindWindowW(args[0].c_str(), nullptr);
+  if (owner == nullptr) return Answer(JsonObject().Bool("found", false), 1);
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  icon.hWnd = owner;
+  icon.uID = static_cast<UINT>(args.Int(1));
+  const bool removed = Shell_NotifyIconW(NIM_DELETE, &icon) != FALSE;
+  return Answer(JsonObject().Bool("found", true).Bool("removed", removed), removed ? 0 : 1);
+}
+
 int Screen(const Args&) {
   POINT at{};
   const bool known = GetCursorPos(&at) != FALSE;
@@ -128,6 +142,8 @@ constexpr probe::Command kCommands[] = {
      "tell every top-level window the taskbar was (re)created, as Explorer does after a "
      "restart",
      0, 0, BroadcastTaskbarCreated},
+    {L"tray-remove", "CLASS ID", "take away the tray icon ID of the window of that class", 2, 2,
+     RemoveTrayIcon},
     {L"screen", "", "screen size and pointer position", 0, 0, Screen},
     {L"display-mode", "W H BITS", "switch the display (and store it)", 3, 3, SetDisplayMode},
 };
