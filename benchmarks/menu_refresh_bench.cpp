@@ -14,6 +14,7 @@
 #include "platform/fake/fake_message_boxes.h"
 #include "tidewarden/display/display_modes.h"
 #include "tidewarden/fake_ports.h"
+#include "tidewarden/tray/menu_refresh.h"
 #include "tidewarden/tray_program.h"
 
 namespace {
@@ -58,10 +59,10 @@ void RunRefreshes(benchmark::State& state, void (*fill)(SlowDisplay&)) {
   platform::fake::CallLog log;
   platform::fake::FakeMessageBoxes boxes{log};
   tidewarden::MenuTree menu;
-  tidewarden::DisplayModes modes{display, boxes, menu};
+  tidewarden::DisplayModes modes{display, boxes};
   int refreshes = 0;
   for (auto _ : state) {
-    modes.BuildResolutionMenu();
+    tidewarden::WriteResolutionItems(menu, modes.SlotModes(), modes.ModeInUse());
     ++refreshes;
   }
   state.counters["mode_tests_per_refresh"] =
@@ -123,7 +124,7 @@ struct ClickMachine : tidewarden::FakePorts {
   // A right click on the tray icon; the seconds until the menu is shown.
   double RightClick() {
     const auto clicked = std::chrono::steady_clock::now();
-    program.OnTrayMessage(517);
+    program.OnTrayMessage(tidewarden::kTrayRightButtonUp);
     return std::chrono::duration<double>(timedPopups.shownAt_ - clicked).count();
   }
 

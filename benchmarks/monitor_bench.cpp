@@ -17,8 +17,7 @@ struct Machine {
   platform::fake::FakeProcesses processes{log};
   platform::fake::FakeMessageBoxes boxes{log};
   tidewarden::ProgramState state;
-  tidewarden::MenuTree menu;
-  tidewarden::ProcessMonitor monitor{state, files, processes, boxes, menu};
+  tidewarden::ProcessMonitor monitor{state, files, processes, boxes};
 
   Machine() {
     state.AppPath = u"C:\\T\\";

@@ -9,6 +9,7 @@ struct DisplayMode {
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int16_t bits = 0;
+  bool operator==(const DisplayMode&) const = default;
 };
 
 // Display-change results and flags, by their system values.

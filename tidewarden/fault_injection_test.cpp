@@ -174,8 +174,8 @@ TEST(FaultInjection, PopupOpensWhateverFails) {
     SCOPED_TRACE(fault.name);
     Machine m;
     fault.inject(m);
-    m.program.OnTrayMessage(517);
-    m.program.OnTrayMessage(514);
+    m.program.OnTrayMessage(kTrayRightButtonUp);
+    m.program.OnTrayMessage(kTrayLeftButtonUp);
     ASSERT_EQ(m.popups.shown_.size(), 2u);
     EXPECT_EQ(m.popups.shown_[0].front().caption, u"メニューを閉じる");
     EXPECT_EQ(m.popups.shown_[0].back().caption, u"終了");
@@ -196,7 +196,7 @@ TEST(FaultInjection, MenuCommandsGoOn) {
       m.shellWindows.present_ = false;
       fault.inject(m);
       m.popups.choose_ = choice;
-      m.program.OnTrayMessage(517);
+      m.program.OnTrayMessage(kTrayRightButtonUp);
       EXPECT_TRUE(m.timers.Running(TimerId::Check));
       EXPECT_FALSE(m.lifetime.quit_);
       const auto& switchFile = m.files.files_[m.app + u"Process2.ini"];
@@ -239,7 +239,7 @@ TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
       EXPECT_FALSE(m.boxes.shown_.empty());
     }
     window.OnClose();
-    EXPECT_EQ(m.rig.state.PriorityWindowOpen, 0);
+    EXPECT_FALSE(m.rig.state.PriorityWindowOpen);
   }
 }
 
@@ -269,9 +269,9 @@ ToolBehaviour WithToolFile(const std::optional<std::u16string>& text) {
   const std::u16string path = m.app + u"Marrowgate.ini";
   m.files.files_.erase(path);
   if (text) m.files.files_[path] = *text;
-  m.program.OnTrayMessage(517);
+  m.program.OnTrayMessage(kTrayRightButtonUp);
   m.popups.choose_ = u"±0 (中音量)";
-  m.program.OnTrayMessage(514);
+  m.program.OnTrayMessage(kTrayLeftButtonUp);
   return {Seen(m.popups.shown_.at(0)), Seen(m.popups.shown_.at(1)), m.waveOut.devices_[0].volume};
 }
 

@@ -137,8 +137,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   tidewarden::MemoryFigures memoryFigures(memory);
   tidewarden::ReleasePolicy release(state, memoryFigures, launcher, timers, lifetime);
   tidewarden::VolumeDevice volume(waveOut, masterVolume);
-  tidewarden::DisplayModes displayModes(display, boxes, menu);
-  tidewarden::ProcessMonitor monitor(state, files, processes, boxes, menu);
+  tidewarden::DisplayModes displayModes(display, boxes);
+  tidewarden::ProcessMonitor monitor(state, files, processes, boxes);
   tidewarden::UtilityCommands utilities(state, files, launcher, shellWindows, pump);
   tidewarden::TrayProgram program(
       {state, menu, settings, memoryFigures, release, volume, displayModes, monitor, utilities,

@@ -4,6 +4,7 @@
 #include "common/text_lines.h"
 #include "tidewarden/startup/start_up.h"
 #include "tidewarden/startup/status_text.h"
+#include "tidewarden/tray/menu_refresh.h"
 #include "tidewarden/tray/status_lines.h"
 
 namespace tidewarden {
@@ -12,8 +13,6 @@ namespace {
 constexpr std::uint32_t kTooltipIntervalMs = 2000;
 // One mode test a tick, with room between them for the window's other messages.
 constexpr std::uint32_t kModeTestIntervalMs = 50;
-constexpr unsigned kLeftButtonUp = 514;   // WM_LBUTTONUP
-constexpr unsigned kRightButtonUp = 517;  // WM_RBUTTONUP
 }  // namespace
 
 void TrayProgram::Start() {
@@ -21,9 +20,9 @@ void TrayProgram::Start() {
   parts_.state.AppPath = common::WithTrailingBackslash(system_.session.ProgramFolder());
   parts_.state.WinDir = TrimAtNul(system_.session.WindowsDirectory());
   if (system_.files.Exists(parts_.state.WinDir + u"\\system\\rsrc32.dll"))
-    parts_.state.ResourcesAvailable = 1;
+    parts_.state.ResourcesAvailable = true;
 
-  parts_.state.ReleaseThreshold =
+  parts_.state.ReleaseRatio =
       ReleaseThresholdFromSetting(parts_.settings.GetMainSetting(u"CREANSIZE"));
   parts_.state.CheckInterval = CheckIntervalFromSetting(parts_.settings.GetMainSetting(u"SEEK"));
   system_.timers.Start(platform::TimerId::Check, parts_.state.CheckInterval);
@@ -31,8 +30,8 @@ void TrayProgram::Start() {
 
   const std::u16string arguments = system_.session.Arguments();
   if (!arguments.empty()) {
-    parts_.state.OneShotMode = -1;
-    parts_.state.ReleaseThreshold = common::ReadLeadingNumber(arguments);
+    parts_.state.OneShotMode = true;
+    parts_.state.OneShotTargetMB = common::ReadLeadingNumber(arguments);
     return;
   }
   if (!system_.lifetime.ClaimSingleInstance()) {
@@ -56,7 +55,7 @@ void TrayProgram::Exit() {
 void TrayProgram::OnExitChosen() { Exit(); }
 
 void TrayProgram::OnCheckTimer() {
-  if (parts_.state.MonitorOn == 1 && parts_.state.PriorityWindowOpen == 0)
+  if (parts_.state.MonitorOn && !parts_.state.PriorityWindowOpen)
     parts_.monitor.EnforcePriorities();
   parts_.release.OnCheckTimer();
 }
@@ -96,10 +95,10 @@ void TrayProgram::OnDisplayChanged() {
 }
 
 void TrayProgram::OnTrayMessage(unsigned mouseMessage) {
-  if (mouseMessage == kLeftButtonUp) {
+  if (mouseMessage == kTrayLeftButtonUp) {
     SetCloseItemsVisible(true);
     ShowClickMenu();
-  } else if (mouseMessage == kRightButtonUp) {
+  } else if (mouseMessage == kTrayRightButtonUp) {
     SetCloseItemsVisible(false);
     ShowTrayMenu();
   }
@@ -119,7 +118,7 @@ void TrayProgram::RemoveTrayIcon() {
 }
 
 std::optional<std::int32_t> TrayProgram::FreeResources() {
-  if (parts_.state.ResourcesAvailable != 1) return std::nullopt;
+  if (!parts_.state.ResourcesAvailable) return std::nullopt;
   // A meter that is there but cannot be loaded or does not answer (a 32-bit library seen by
   // the 64-bit build) leaves the figures without their resources piece, not blank.
   return system_.resourceMeter.FreeSystemResources(parts_.state.WinDir + u"\\system\\rsrc32.dll");
@@ -138,24 +137,20 @@ std::optional<std::u16string> TrayProgram::BuildStatusText() {
 }
 
 void TrayProgram::RefreshPopupMenu() {
-  // Each step stands alone: what cannot be had leaves its items as they were.
-  RefreshVolumeMarks();
-  const std::u16string dateLine = DateLine(system_.clock.Now());
-  if (const auto available = parts_.memory.AvailablePhysicalMB()) {
-    parts_.menu[{Item::MemoryLine}].caption =
-        CenteredMemoryCaption(dateLine, MemoryLine(*available, FreeResources()));
-  }
-  parts_.menu[{Item::DateLine}].caption = dateLine;
-  parts_.displayModes.BuildResolutionMenu();
-}
-
-void TrayProgram::RefreshVolumeMarks() {
-  for (int step = 0; step < kVolumeSteps; ++step)
-    parts_.menu[{Item::VolumeStep, step}].checked = false;
+  // Each part stands alone: what cannot be had leaves its items as they were.
   const std::int32_t level = LevelOfWaveVolume(parts_.volume.GetWaveVolume());
-  const int step =
-      VolumeStepOfLevel(level, RangeOfSetting(parts_.settings.GetMarrowgateSetting(u"VOLUME")));
-  if (step >= 0 && step < kVolumeSteps) parts_.menu[{Item::VolumeStep, step}].checked = true;
+  WriteVolumeMark(
+      parts_.menu,
+      VolumeStepOfLevel(level, RangeOfSetting(parts_.settings.GetMarrowgateSetting(u"VOLUME"))));
+  const std::u16string dateLine = DateLine(system_.clock.Now());
+  std::optional<std::u16string> memoryCaption;
+  if (const auto available = parts_.memory.AvailablePhysicalMB()) {
+    memoryCaption = CenteredMemoryCaption(dateLine, MemoryLine(*available, FreeResources()));
+  }
+  WriteStatusLines(parts_.menu, dateLine, memoryCaption);
+  WriteResolutionItems(parts_.menu, parts_.displayModes.SlotModes(),
+                       parts_.displayModes.ModeInUse());
+  WriteMonitorMarks(parts_.menu, parts_.state.MonitorOn);
 }
 
 void TrayProgram::OnVolumeStepChosen(int index) {

@@ -26,6 +26,10 @@
 
 namespace tidewarden {
 
+// The tray icon's mouse messages that open a menu, by the system's numbers: a button going up.
+inline constexpr unsigned kTrayLeftButtonUp = 514;   // WM_LBUTTONUP
+inline constexpr unsigned kTrayRightButtonUp = 517;  // WM_RBUTTONUP
+
 // The parts the tray program's events are handed to, each built with only the system
 // services it uses (main_win32.cpp wires them).
 struct TrayParts {
@@ -85,7 +89,6 @@ class TrayProgram {
   // Percent of free system resources; empty without a meter or when it does not answer.
   std::optional<std::int32_t> FreeResources();
   void RefreshPopupMenu();
-  void RefreshVolumeMarks();
   void ShowTrayMenu();
   void ShowClickMenu();
   void RunCommand(std::optional<int> commandId);

@@ -22,6 +22,22 @@ struct TrayProgramTest : ::testing::Test, FakePorts {
   const std::u16string hwndFile = app + u"hwnd.tmp";
   const std::u16string rsrc = u"C:\\WINDOWS\\system\\rsrc32.dll";
 
+  // Whether the item at a caption path ("プロセス監視/監視する") was checked in the last menu.
+  bool ShownChecked(const std::u16string& path) const {
+    const std::vector<platform::MenuEntry>* entries = &popups.shown_.back();
+    std::u16string rest = path;
+    for (;;) {
+      const size_t slash = rest.find(u'/');
+      const std::u16string caption = rest.substr(0, slash);
+      const auto found = std::find_if(entries->begin(), entries->end(),
+                                      [&](const auto& entry) { return entry.caption == caption; });
+      if (found == entries->end()) return false;
+      if (slash == std::u16string::npos) return found->checked;
+      entries = &found->children;
+      rest = rest.substr(slash + 1);
+    }
+  }
+
   bool Logged(const std::string& call) const {
     return std::find(log.calls.begin(), log.calls.end(), call) != log.calls.end();
   }
@@ -37,8 +53,8 @@ TEST_F(TrayProgramTest, NormalStartInOrder) {
   EXPECT_EQ(log.calls, expected);
   EXPECT_EQ(state.AppPath, app);
   EXPECT_EQ(state.WinDir, u"C:\\WINDOWS");
-  EXPECT_EQ(state.OneShotMode, 0);
-  EXPECT_DOUBLE_EQ(state.ReleaseThreshold, 0.25);
+  EXPECT_FALSE(state.OneShotMode);
+  EXPECT_DOUBLE_EQ(state.ReleaseRatio, 0.25);
   EXPECT_EQ(files.files_[hwndFile], u" 3342546 \r\n");
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫");
   EXPECT_FALSE(lifetime.quit_);
@@ -73,8 +89,8 @@ TEST_F(TrayProgramTest, AnArgumentGivesOneShotMode) {
     machine.session.arguments_ = c.arguments;
     TrayRig oneShot{machine};
     oneShot.program.Start();
-    EXPECT_EQ(oneShot.state.OneShotMode, -1);
-    EXPECT_DOUBLE_EQ(oneShot.state.ReleaseThreshold, c.target);
+    EXPECT_TRUE(oneShot.state.OneShotMode);
+    EXPECT_DOUBLE_EQ(oneShot.state.OneShotTargetMB, c.target);
     EXPECT_FALSE(machine.tray.shown_);
     EXPECT_TRUE(machine.files.files_.empty());  // no hwnd.tmp
     EXPECT_FALSE(machine.lifetime.quit_);
@@ -86,7 +102,7 @@ TEST_F(TrayProgramTest, AnArgumentGivesOneShotMode) {
 TEST_F(TrayProgramTest, SettingsChooseThresholdAndPeriod) {
   files.files_[app + u"Tidewarden.ini"] = u"CREANSIZE=30\r\nSEEK=15000\r\n";
   program.Start();
-  EXPECT_DOUBLE_EQ(state.ReleaseThreshold, 0.30);
+  EXPECT_DOUBLE_EQ(state.ReleaseRatio, 0.30);
   EXPECT_EQ(timers.Interval(TimerId::Check), 15000u);
   EXPECT_EQ(timers.Interval(TimerId::Tooltip), 2000u);
 }
@@ -100,7 +116,7 @@ TEST_F(TrayProgramTest, ProgramFolderAtADriveRoot) {
 
 TEST_F(TrayProgramTest, ResourcesPieceOnlyWithTheMeterLibrary) {
   program.Start();
-  EXPECT_EQ(state.ResourcesAvailable, 0);
+  EXPECT_FALSE(state.ResourcesAvailable);
   EXPECT_TRUE(meter.calls_.empty());
   EXPECT_EQ(tray.tooltip_.find(u"リソース"), std::u16string::npos);
 
@@ -108,7 +124,7 @@ TEST_F(TrayProgramTest, ResourcesPieceOnlyWithTheMeterLibrary) {
   machine.files.files_[rsrc] = u"";
   TrayRig withMeter{machine};
   withMeter.program.Start();
-  EXPECT_EQ(withMeter.state.ResourcesAvailable, 1);
+  EXPECT_TRUE(withMeter.state.ResourcesAvailable);
   EXPECT_EQ(machine.tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪100MB≫  リソース ≪72%≫");
   EXPECT_EQ(machine.meter.calls_.back(), rsrc);  // always by its full path
 }
@@ -117,7 +133,7 @@ TEST_F(TrayProgramTest, HiddenMeterLibraryCountsAsMissing) {
   files.files_[rsrc] = u"";
   files.hidden_.insert(rsrc);
   program.Start();
-  EXPECT_EQ(state.ResourcesAvailable, 0);
+  EXPECT_FALSE(state.ResourcesAvailable);
 }
 
 TEST_F(TrayProgramTest, TooltipTimerRefreshesTheTooltipAndSurvivesFailures) {
@@ -143,7 +159,7 @@ TEST_F(TrayProgramTest, AMeterThatDoesNotAnswerLeavesOutOnlyItsPiece) {
   memory.SetMB(256, 50);
   program.OnTooltipTimer();
   EXPECT_EQ(tray.tooltip_, u"時刻 ≪4:05≫  空きメモリー ≪50MB≫");
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   EXPECT_EQ(popups.shown_.back()[2].caption, u"≪     空きメモリー 50MB     ≫");
 }
 
@@ -212,8 +228,8 @@ TEST_F(TrayProgramTest, OnlyButtonReleasesOpenMenus) {
     program.OnTrayMessage(message);
   }
   EXPECT_TRUE(popups.shown_.empty());
-  program.OnTrayMessage(514);
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayLeftButtonUp);
+  program.OnTrayMessage(kTrayRightButtonUp);
   ASSERT_EQ(popups.aligns_.size(), 2u);
   EXPECT_EQ(popups.aligns_[0], platform::PopupAlign::LeftAtPointer);
   EXPECT_EQ(popups.aligns_[1], platform::PopupAlign::CenterOnPointer);
@@ -221,22 +237,22 @@ TEST_F(TrayProgramTest, OnlyButtonReleasesOpenMenus) {
 
 TEST_F(TrayProgramTest, LeftClickShowsASubmenuWithItsCloseItem) {
   program.Start();
-  program.OnTrayMessage(514);
+  program.OnTrayMessage(kTrayLeftButtonUp);
   ASSERT_EQ(popups.shown_.size(), 1u);
   EXPECT_EQ(popups.shown_[0][0].caption, u"メニューを閉じる");
   EXPECT_TRUE(popups.shown_[0][1].separator);
   EXPECT_EQ(popups.shown_[0][2].caption, u"＋9 (最大)");  // no CLICK setting: volume
 
   files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=NORMAL\r\nCLICK=SCREENSIZE\r\n";
-  program.OnTrayMessage(514);
+  program.OnTrayMessage(kTrayLeftButtonUp);
   EXPECT_EQ(popups.shown_[1].back().caption, u"(なし)");
   EXPECT_EQ(popups.shown_[1][0].caption, u"メニューを閉じる");
 }
 
 TEST_F(TrayProgramTest, RightClickHidesTheSubmenusCloseItems) {
   program.Start();
-  program.OnTrayMessage(514);
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayLeftButtonUp);
+  program.OnTrayMessage(kTrayRightButtonUp);
   const auto& whole = popups.shown_.back();
   EXPECT_EQ(whole[0].caption, u"メニューを閉じる");
   const auto volume =
@@ -244,21 +260,21 @@ TEST_F(TrayProgramTest, RightClickHidesTheSubmenusCloseItems) {
   ASSERT_NE(volume, whole.end());
   EXPECT_EQ(volume->children[0].caption, u"＋9 (最大)");
   // and a left click after it shows them again
-  program.OnTrayMessage(514);
+  program.OnTrayMessage(kTrayLeftButtonUp);
   EXPECT_EQ(popups.shown_.back()[0].caption, u"メニューを閉じる");
 }
 
 TEST_F(TrayProgramTest, RefreshFillsTheStatusLines) {
   memory.SetMB(1024, 512);
   program.Start();
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   const auto& whole = popups.shown_.back();
   EXPECT_EQ(whole[2].caption, u"≪    空きメモリー 512MB    ≫");
   EXPECT_EQ(whole[3].caption, u"≪12月6日 日曜日 4時05分≫");
 
   memory.answer_.reset();  // the memory line keeps its text, the date moves on
   clock.now_.minute = 7;
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   EXPECT_EQ(popups.shown_.back()[2].caption, u"≪    空きメモリー 512MB    ≫");
   EXPECT_EQ(popups.shown_.back()[3].caption, u"≪12月6日 日曜日 4時07分≫");
 }
@@ -266,7 +282,7 @@ TEST_F(TrayProgramTest, RefreshFillsTheStatusLines) {
 TEST_F(TrayProgramTest, ExitEntryRemovesTheIconAndEnds) {
   program.Start();
   popups.choose_ = u"終了";
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   EXPECT_FALSE(tray.shown_);
   EXPECT_TRUE(lifetime.quit_);
   const auto remove = std::find(log.calls.begin(), log.calls.end(), "TrayRemove");
@@ -278,7 +294,7 @@ TEST_F(TrayProgramTest, ManualReleaseFromTheMenu) {
   memory.SetMB(256, 100);
   program.Start();
   popups.choose_ = u"メモリーリークを治す";
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   ASSERT_EQ(launcher.started_.size(), 1u);
   EXPECT_EQ(launcher.started_[0].commandLine,
             u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 156");
@@ -289,10 +305,10 @@ TEST_F(TrayProgramTest, ClosingTheMenuWithoutAChoiceDoesNothing) {
   log.calls.clear();
   for (const char16_t* choice : {u"メニューを閉じる", u"≪12月6日 日曜日 4時05分≫"}) {
     popups.choose_ = choice;
-    program.OnTrayMessage(517);
+    program.OnTrayMessage(kTrayRightButtonUp);
   }
   popups.choose_.reset();
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   EXPECT_TRUE(log.calls.empty());
   EXPECT_FALSE(lifetime.quit_);
 }
@@ -342,11 +358,11 @@ TEST_F(TrayProgramTest, RefreshMarksThePresentVolumeStep) {
     waveOut.devices_ = {{0x0004, c.volume}};
     files.files_[app + u"Marrowgate.ini"] =
         u"[TOOL]\r\nVOLUME=" + std::u16string(c.range) + u"\r\nCLICK=VOLUME\r\n";
-    program.OnTrayMessage(517);
+    program.OnTrayMessage(kTrayRightButtonUp);
     EXPECT_EQ(CheckedVolumeStep(popups.shown_.back()), c.checked);
   }
   waveOut.devices_.clear();  // no device at all: mute is checked
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   EXPECT_EQ(CheckedVolumeStep(popups.shown_.back()), 18);
 }
 
@@ -355,10 +371,10 @@ TEST_F(TrayProgramTest, ChoosingAVolumeStepSetsBothChannels) {
   files.files_[app + u"Marrowgate.ini"] = u"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n";
   program.Start();
   popups.choose_ = u"±0 (中音量)";
-  program.OnTrayMessage(514);
+  program.OnTrayMessage(kTrayLeftButtonUp);
   EXPECT_EQ(waveOut.devices_[0].volume, 0xBFFCBFFCu);
   popups.choose_ = u"－9 (ミュート)";
-  program.OnTrayMessage(514);
+  program.OnTrayMessage(kTrayLeftButtonUp);
   EXPECT_EQ(waveOut.devices_[0].volume, 0u);
 }
 
@@ -367,7 +383,7 @@ TEST_F(TrayProgramTest, ResolutionSubmenuIsRebuiltAndUsed) {
   display.current_ = {800, 600, 32};
   files.files_[app + u"Marrowgate.ini"] = u"CLICK=SCREENSIZE\r\n";
   program.Start();
-  program.OnTrayMessage(514);
+  program.OnTrayMessage(kTrayLeftButtonUp);
   const auto& shown = popups.shown_.back();
   ASSERT_EQ(shown.size(), 4u);
   EXPECT_EQ(shown[2].caption, u"800x600 32Bit");
@@ -375,21 +391,21 @@ TEST_F(TrayProgramTest, ResolutionSubmenuIsRebuiltAndUsed) {
   EXPECT_EQ(shown[3].caption, u"1024x768 32Bit");
 
   popups.choose_ = u"1024x768 32Bit";
-  program.OnTrayMessage(514);
+  program.OnTrayMessage(kTrayLeftButtonUp);
   EXPECT_EQ(display.current_.width, 1024);
   popups.choose_.reset();
-  program.OnTrayMessage(514);
+  program.OnTrayMessage(kTrayLeftButtonUp);
   EXPECT_FALSE(popups.shown_.back()[2].checked);
   EXPECT_TRUE(popups.shown_.back()[3].checked);
 
   // The modes are tested once, and again only when the system says the display changed.
   const int tests = display.tests_;
   display.testAnswers_[{800, 600, 32}] = -2;
-  program.OnTrayMessage(514);
+  program.OnTrayMessage(kTrayLeftButtonUp);
   EXPECT_EQ(display.tests_, tests);
   EXPECT_EQ(popups.shown_.back().size(), 4u);
   program.OnDisplayChanged();
-  program.OnTrayMessage(514);
+  program.OnTrayMessage(kTrayLeftButtonUp);
   EXPECT_EQ(display.tests_, tests + 2);
   EXPECT_EQ(popups.shown_.back()[2].caption, u"1024x768 32Bit");
 }
@@ -412,7 +428,7 @@ TEST_F(TrayProgramTest, ModesAreTestedAheadOneATick) {
   program.Start();
   EXPECT_EQ(testAhead(), 14);  // the listing, twelve tests, and the tick that finds none left
   EXPECT_EQ(display.tests_, 12);
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   EXPECT_EQ(display.tests_, 12);  // the click tests nothing
   int offered = 0;
   for (const auto& entry : popups.shown_.back()) {
@@ -426,13 +442,13 @@ TEST_F(TrayProgramTest, ModesAreTestedAheadOneATick) {
   program.OnDisplayChanged();
   testAhead();
   EXPECT_EQ(display.tests_, 24);
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   EXPECT_EQ(display.tests_, 24);
 
   // A click before the tests are done tests what is left, and no mode twice.
   program.OnDisplayChanged();
   for (int tick = 0; tick < 5; ++tick) program.OnModeTestTimer();
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   EXPECT_EQ(display.tests_, 36);
   EXPECT_EQ(testAhead(), 1);
   EXPECT_EQ(display.tests_, 36);
@@ -454,7 +470,7 @@ TEST_F(TrayProgramTest, TheModeInUseIsCheckedAtEveryScaling) {
     TrayProgram& scaled = rigAtDpi.program;
     scaled.Start();
     machine.popups.choose_ = u"3840x2160 32Bit";
-    scaled.OnTrayMessage(514);
+    scaled.OnTrayMessage(kTrayLeftButtonUp);
     std::vector<std::u16string> checked;
     for (const auto& entry : machine.popups.shown_.back()) {
       if (entry.checked) checked.push_back(entry.caption);
@@ -475,12 +491,15 @@ TEST_F(TrayProgramTest, MonitorStartsFromItsFilesAndRunsOnTheCheckTimer) {
   files.files_[app + u"Process.ini"] = u"C:\\APP\\A.EXE" + std::u16string(48, u' ') + u" HIGH\r\n";
   processes.running_ = {{7, 1, 8, u"C:\\APP\\A.EXE"}};
   program.Start();
-  EXPECT_EQ(state.MonitorOn, 1);
+  EXPECT_TRUE(state.MonitorOn);
+  program.OnTrayMessage(kTrayRightButtonUp);
+  EXPECT_TRUE(ShownChecked(u"プロセス監視/監視する"));
+  EXPECT_FALSE(ShownChecked(u"プロセス監視/監視しない"));
   program.OnCheckTimer();
   EXPECT_EQ(processes.classes_[7], platform::PriorityClass::High);
 
   processes.classes_.clear();
-  rig.state.PriorityWindowOpen = 1;  // no pass while the window is open
+  rig.state.PriorityWindowOpen = true;  // no pass while the window is open
   program.OnCheckTimer();
   EXPECT_TRUE(processes.classes_.empty());
 }
@@ -489,7 +508,7 @@ TEST_F(TrayProgramTest, OneShotModeNeverMonitors) {
   files.files_[app + u"Process2.ini"] = u"ON\r\n";
   session.arguments_ = u"300";
   program.Start();
-  EXPECT_EQ(state.MonitorOn, 0);
+  EXPECT_FALSE(state.MonitorOn);
   program.OnCheckTimer();
   EXPECT_EQ(processes.snapshots_, 0);
 }
@@ -508,29 +527,36 @@ TEST_F(TrayProgramTest, MenuEntriesThatStartPrograms) {
   for (const auto& c : cases) {
     launcher.started_.clear();
     popups.choose_ = c.choice;
-    program.OnTrayMessage(517);
+    program.OnTrayMessage(kTrayRightButtonUp);
     ASSERT_EQ(launcher.started_.size(), 1u);
     EXPECT_EQ(launcher.started_[0].application, c.started);
   }
   files.files_[u"C:\\WINDOWS\\system32\\SNDVOL32.EXE"] = u"";
   launcher.started_.clear();
   popups.choose_ = u"音量/ボリューム";
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
   ASSERT_EQ(launcher.started_.size(), 1u);
 }
 
 TEST_F(TrayProgramTest, MonitorMenuCommands) {
   program.Start();
   popups.choose_ = u"監視する";
-  program.OnTrayMessage(517);
-  EXPECT_EQ(state.MonitorOn, 1);
+  program.OnTrayMessage(kTrayRightButtonUp);
+  EXPECT_TRUE(ShownChecked(u"プロセス監視/監視しない"));
+  EXPECT_TRUE(state.MonitorOn);
   EXPECT_EQ(files.files_[app + u"Process2.ini"], u"ON\r\n");
   popups.choose_ = u"監視しない";
-  program.OnTrayMessage(517);
-  EXPECT_EQ(state.MonitorOn, 0);
+  program.OnTrayMessage(kTrayRightButtonUp);
+  EXPECT_TRUE(ShownChecked(u"プロセス監視/監視する"));
+  EXPECT_FALSE(ShownChecked(u"プロセス監視/監視しない"));
+  EXPECT_FALSE(state.MonitorOn);
+  popups.choose_.reset();
+  program.OnTrayMessage(kTrayRightButtonUp);
+  EXPECT_FALSE(ShownChecked(u"プロセス監視/監視する"));
+  EXPECT_TRUE(ShownChecked(u"プロセス監視/監視しない"));
   popups.choose_ = u"プロセス監視/設定の変更";
-  program.OnTrayMessage(517);
-  program.OnTrayMessage(517);
+  program.OnTrayMessage(kTrayRightButtonUp);
+  program.OnTrayMessage(kTrayRightButtonUp);
   EXPECT_EQ(windowHost.shown, 2);  // the host shows the one window again
 }
 

@@ -1,5 +1,6 @@
 #include "tidewarden/display/display_modes.h"
 
+#include <algorithm>
 #include <string>
 
 #include "common/number_text.h"
@@ -17,135 +18,96 @@ std::u16string ModeCaption(std::int32_t width, std::int32_t height, std::int32_t
   return DecimalText(width) + u"x" + DecimalText(height) + u" " + DecimalText(bits) + u"Bit";
 }
 
-std::optional<platform::DisplayMode> ModeOfCaption(std::u16string_view caption) {
-  const size_t x = caption.find(u'x');
-  const size_t blank = caption.rfind(u' ');
-  if (x == std::u16string_view::npos || blank == std::u16string_view::npos || blank < x ||
-      caption.size() < blank + 1 + 3) {
-    return std::nullopt;
-  }
-  const auto number = [](std::u16string_view text) {
-    return common::RoundHalfEvenToInt32(common::ReadLeadingNumber(text)).value_or(0);
-  };
-  platform::DisplayMode mode;
-  mode.width = number(caption.substr(0, x));
-  mode.height = number(caption.substr(x + 1, blank - x - 1));
-  mode.bits =
-      static_cast<std::int16_t>(number(caption.substr(blank + 1, caption.size() - blank - 1 - 3)));
-  return mode;
+std::u16string ModeCaption(const platform::DisplayMode& mode) {
+  return ModeCaption(mode.width, mode.height, mode.bits);
 }
 
 std::int32_t DisplayModes::EnumDisplayModes() {
-  modes_.clear();
+  listed_.clear();
   for (std::uint32_t index = 0;; ++index) {
     const auto mode = display_.EnumMode(index);
     if (!mode) break;
-    modes_.push_back({mode->bits, mode->width, mode->height});
+    listed_.push_back(*mode);
   }
-  return static_cast<std::int32_t>(modes_.size());
+  return static_cast<std::int32_t>(listed_.size());
 }
 
 std::int32_t DisplayModes::TestDisplayMode(const platform::DisplayMode& mode) {
   return display_.ChangeSettings(mode, platform::kCdsTest);
 }
 
-std::optional<std::u16string> DisplayModes::CurrentModeCaption() {
-  const auto mode = display_.CurrentMode();
-  if (!mode) return std::nullopt;
-  return ModeCaption(mode->width, mode->height, mode->bits);
-}
+std::optional<platform::DisplayMode> DisplayModes::ModeInUse() { return display_.CurrentMode(); }
 
 void DisplayModes::OnDisplayChanged() {
   tested_.clear();
   offered_.clear();
   offeredKnown_ = false;
-  listed_ = false;
+  listingKnown_ = false;
 }
 
 bool DisplayModes::WalkCandidates(bool testOnlyOne) {
   offered_.clear();
-  for (const DisplayModeEntry& entry : modes_) {
-    if (entry.Width < 800 || entry.Height < 600) continue;
-    if (entry.Bits != 16 && entry.Bits != 24 && entry.Bits != 32) continue;
-    if (offered_.size() == static_cast<size_t>(kResolutionItems)) break;
-    const auto key = std::make_tuple(entry.Width, entry.Height, entry.Bits);
+  for (const platform::DisplayMode& mode : listed_) {
+    if (mode.width < 800 || mode.height < 600) continue;
+    if (mode.bits != 16 && mode.bits != 24 && mode.bits != 32) continue;
+    if (offered_.size() == static_cast<size_t>(kResolutionSlots)) break;
+    const auto key = std::make_tuple(mode.width, mode.height, mode.bits);
     auto result = tested_.find(key);
     if (result == tested_.end()) {
-      result = tested_.emplace(key, TestDisplayMode({entry.Width, entry.Height, entry.Bits})).first;
+      result = tested_.emplace(key, TestDisplayMode(mode)).first;
       if (testOnlyOne) return false;
     }
     if (result->second != platform::kDispChangeSuccessful) continue;
-    offered_.push_back(ModeCaption(entry.Width, entry.Height, entry.Bits));
+    offered_.push_back(mode);
   }
   return true;
 }
 
 void DisplayModes::FindOfferedModes() {
-  if (!listed_) EnumDisplayModes();
+  if (!listingKnown_) EnumDisplayModes();
   WalkCandidates(false);
   // An enumeration that found nothing may have failed: try again at the next refresh.
-  offeredKnown_ = !modes_.empty();
-  listed_ = offeredKnown_;
+  offeredKnown_ = !listed_.empty();
+  listingKnown_ = offeredKnown_;
 }
 
 bool DisplayModes::TestAheadStep() {
   if (offeredKnown_) return false;
-  if (!listed_) {
+  if (!listingKnown_) {
     // Listing is a step of its own: a driver may take as long over it as over a test.
-    listed_ = EnumDisplayModes() > 0;
-    return listed_;  // nothing listed: the next refresh lists again
+    listingKnown_ = EnumDisplayModes() > 0;
+    return listingKnown_;  // nothing listed: the next refresh lists again
   }
   if (!WalkCandidates(true)) return true;
   offeredKnown_ = true;
   return false;
 }
 
-void DisplayModes::BuildResolutionMenu() {
+const std::vector<platform::DisplayMode>& DisplayModes::SlotModes() {
   if (!offeredKnown_) FindOfferedModes();
-  for (size_t slot = 0; slot < offered_.size(); ++slot) {
-    MenuNode& node = menu_[{Item::DisplayMode, static_cast<int>(slot)}];
-    node.visible = true;
-    node.caption = offered_[slot];
-  }
-  // Exactly the entries of the mode in use are checked, so a change made elsewhere (a game,
-  // the system's settings) moves the mark and the old mode can be chosen again. Reading the
-  // mode in use is cheap, so this holds even when a change notice went astray.
-  const auto current = CurrentModeCaption();
-  for (int slot = 0; slot < kResolutionItems; ++slot) {
-    MenuNode& node = menu_[{Item::DisplayMode, slot}];
-    node.checked = node.visible && current && node.caption == *current;
-  }
+  // A slot beyond today's offer keeps the mode it named before.
+  if (slots_.size() < offered_.size()) slots_.resize(offered_.size());
+  std::copy(offered_.begin(), offered_.end(), slots_.begin());
+  return slots_;
 }
 
-void DisplayModes::OnDisplayModeChosen(int index) {
-  MenuNode& chosen = menu_[{Item::DisplayMode, index}];
-  const auto mode = ModeOfCaption(chosen.caption);
-  if (!mode) return;  // "(なし)" names no mode
+void DisplayModes::OnDisplayModeChosen(int slot) {
+  if (slot < 0 || static_cast<size_t>(slot) >= slots_.size()) return;  // "(なし)" names none
+  const platform::DisplayMode mode = slots_[static_cast<size_t>(slot)];
   // The mode in use now, not the mark of the menu's build: the display may have moved since.
-  if (const auto current = display_.CurrentMode(); current && current->width == mode->width &&
-                                                   current->height == mode->height &&
-                                                   current->bits == mode->bits) {
-    return;
-  }
-  const std::int32_t result = ChangeDisplayMode(mode->width, mode->height, mode->bits, 1);
-  if (result == platform::kDispChangeSuccessful) {
-    for (int slot = 0; slot < kResolutionItems; ++slot) {
-      MenuNode& node = menu_[{Item::DisplayMode, slot}];
-      node.checked = node.caption == chosen.caption;
-    }
-  } else if (result == platform::kDispChangeRestart) {
+  if (ModeInUse() == mode) return;
+  const std::int32_t result = ChangeDisplayMode(mode);
+  if (result == platform::kDispChangeRestart) {
     boxes_.ShowOk(kProgramTitle, kRestartText, platform::MessageIcon::None);
-  } else {
+  } else if (result != platform::kDispChangeSuccessful) {
     boxes_.ShowOk(kProgramTitle, kFailedText, platform::MessageIcon::None);
   }
 }
 
-std::int32_t DisplayModes::ChangeDisplayMode(std::int32_t width, std::int32_t height,
-                                             std::int16_t bits, std::int16_t permanent) {
-  const platform::DisplayMode mode{width, height, bits};
+std::int32_t DisplayModes::ChangeDisplayMode(const platform::DisplayMode& mode) {
   const std::int32_t test = TestDisplayMode(mode);
   if (test < 0) return test;
-  return display_.ChangeSettings(mode, permanent == 1 ? platform::kCdsUpdateRegistry : 0);
+  return display_.ChangeSettings(mode, platform::kCdsUpdateRegistry);
 }
 
 }  // namespace tidewarden

@@ -6,6 +6,7 @@
 
 #include "platform/fake/fake_display.h"
 #include "platform/fake/fake_message_boxes.h"
+#include "tidewarden/tray/menu_refresh.h"
 
 namespace tidewarden {
 namespace {
@@ -17,26 +18,9 @@ TEST(ModeCaption, WidthHeightDepth) {
   EXPECT_EQ(ModeCaption(800, 600, 16), u"800x600 16Bit");
 }
 
-TEST(ModeOfCaption, ReadsTheModeBack) {
-  const struct {
-    std::u16string caption;
-    std::optional<std::tuple<int, int, int>> mode;
-  } cases[] = {
-      {u"1280x1024 32Bit", std::make_tuple(1280, 1024, 32)},
-      {u"800x600 16Bit", std::make_tuple(800, 600, 16)},
-      {u"(なし)", std::nullopt},
-      {u"", std::nullopt},
-      {u"1024x768", std::nullopt},
-      {u"x 1", std::nullopt},
-  };
-  for (const auto& c : cases) {
-    const auto mode = ModeOfCaption(c.caption);
-    ASSERT_EQ(mode.has_value(), c.mode.has_value())
-        << std::string(c.caption.begin(), c.caption.end());
-    if (mode) {
-      EXPECT_EQ(std::make_tuple(mode->width, mode->height, static_cast<int>(mode->bits)), *c.mode);
-    }
-  }
+// The submenu as a click shows it: written from the modes' state.
+void Build(DisplayModes& modes, MenuTree& menu) {
+  WriteResolutionItems(menu, modes.SlotModes(), modes.ModeInUse());
 }
 
 struct DisplayModesTest : ::testing::Test {
@@ -44,7 +28,7 @@ struct DisplayModesTest : ::testing::Test {
   platform::fake::FakeDisplay display;
   platform::fake::FakeMessageBoxes boxes{log};
   MenuTree menu;
-  DisplayModes modes{display, boxes, menu};
+  DisplayModes modes{display, boxes};
 
   std::vector<std::u16string> Shown() const {
     std::vector<std::u16string> captions;
@@ -67,7 +51,7 @@ TEST_F(DisplayModesTest, EveryListingFillsASlotAndTheModeInUseIsChecked) {
   display.modes_ = {{800, 600, 16},  {800, 600, 16},  {800, 600, 16},
                     {1024, 768, 32}, {1024, 768, 32}, {640, 480, 8}};
   display.current_ = {1024, 768, 32};
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   EXPECT_EQ(Shown(),
             (std::vector<std::u16string>{u"800x600 16Bit", u"800x600 16Bit", u"800x600 16Bit",
                                          u"1024x768 32Bit", u"1024x768 32Bit"}));
@@ -75,7 +59,7 @@ TEST_F(DisplayModesTest, EveryListingFillsASlotAndTheModeInUseIsChecked) {
   EXPECT_EQ(display.tests_, 2);  // one test per distinct mode that passes the filter
 
   display.current_ = {800, 600, 16};  // switched, and the notice has not come (yet)
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   EXPECT_EQ(Checked(), (std::vector<int>{0, 1, 2}));  // the mark moves with the display
   EXPECT_EQ(display.tests_, 2);
 }
@@ -83,7 +67,7 @@ TEST_F(DisplayModesTest, EveryListingFillsASlotAndTheModeInUseIsChecked) {
 TEST_F(DisplayModesTest, FilterBySizeAndDepth) {
   display.modes_ = {{799, 600, 32},  {800, 599, 32}, {800, 600, 32},  {1024, 768, 15},
                     {1024, 768, 24}, {1024, 768, 8}, {1280, 1024, 16}};
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   EXPECT_EQ(Shown(),
             (std::vector<std::u16string>{u"800x600 32Bit", u"1024x768 24Bit", u"1280x1024 16Bit"}));
 }
@@ -92,18 +76,18 @@ TEST_F(DisplayModesTest, OnlyModesThatPassTheTestAreOffered) {
   display.modes_ = {{800, 600, 32}, {1024, 768, 32}, {1280, 1024, 32}};
   display.testAnswers_[{800, 600, 32}] = platform::kDispChangeRestart;
   display.testAnswers_[{1280, 1024, 32}] = -2;
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit"}));
   EXPECT_EQ(display.tests_, 3);
 
   // The answers hold until the display changes: the next refresh asks the driver nothing.
   display.testAnswers_.clear();
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit"}));
   EXPECT_EQ(display.tests_, 3);
 
   modes.OnDisplayChanged();
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   EXPECT_EQ(Shown(),
             (std::vector<std::u16string>{u"800x600 32Bit", u"1024x768 32Bit", u"1280x1024 32Bit"}));
   EXPECT_EQ(display.tests_, 6);
@@ -111,7 +95,7 @@ TEST_F(DisplayModesTest, OnlyModesThatPassTheTestAreOffered) {
 
 TEST_F(DisplayModesTest, ThirtySlotsAtMost) {
   for (int i = 0; i < 40; ++i) display.modes_.push_back({800 + i, 600, 32});
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   const auto shown = Shown();
   ASSERT_EQ(shown.size(), 30u);
   EXPECT_EQ(shown.back(), u"829x600 32Bit");
@@ -119,28 +103,28 @@ TEST_F(DisplayModesTest, ThirtySlotsAtMost) {
 
 TEST_F(DisplayModesTest, NoModeKeepsNone) {
   display.modes_ = {{640, 480, 32}};
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"(なし)"}));
   display.modes_.clear();
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"(なし)"}));
 
   // An enumeration that found nothing may have failed: it is asked again, notice or not.
   modes.OnDisplayChanged();
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   display.modes_ = {{1024, 768, 32}};
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit"}));
 }
 
 TEST_F(DisplayModesTest, SurplusSlotsStayAndOnlyTheModeInUseIsChecked) {
   display.modes_ = {{800, 600, 32}, {1024, 768, 32}, {1280, 1024, 32}};
   display.current_ = {1280, 1024, 32};
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   display.modes_ = {{1024, 768, 32}};
   display.current_ = {1024, 768, 32};  // changed outside the program, which the system tells
   modes.OnDisplayChanged();
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit", u"1024x768 32Bit",
                                                   u"1280x1024 32Bit"}));
   EXPECT_EQ(Checked(), (std::vector<int>{0, 1}));
@@ -168,13 +152,13 @@ TEST_F(DisplayModesTest, TheModeInUseIsCheckedAndChoosingItChangesNothing) {
     SCOPED_TRACE(c.name);
     MenuTree tree;
     platform::fake::FakeDisplay driver;
-    DisplayModes subject{driver, boxes, tree};
+    DisplayModes subject{driver, boxes};
     driver.modes_ = {{1024, 768, 32},  {1920, 1080, 32}, {2400, 1350, 32},
                      {2880, 1620, 32}, {3360, 1890, 32}, {3840, 2160, 32},
                      {4320, 2430, 32}, {3840, 2160, 32}, {3840, 2160, 16}};
     driver.currentReadable_ = c.current.has_value();
     driver.current_ = c.current.value_or(DisplayMode{0, 0, 0});
-    subject.BuildResolutionMenu();
+    Build(subject, tree);
     std::vector<int> checked;
     for (int slot = 0; slot < kResolutionItems; ++slot) {
       if (tree[{Item::DisplayMode, slot}].checked) checked.push_back(slot);
@@ -191,7 +175,7 @@ TEST_F(DisplayModesTest, TheModeInUseIsCheckedAndChoosingItChangesNothing) {
 TEST_F(DisplayModesTest, ChoosingAModeSwitchesAndMovesTheCheck) {
   display.modes_ = {{800, 600, 16}, {1024, 768, 32}, {800, 600, 16}};
   display.current_ = {800, 600, 16};
-  modes.BuildResolutionMenu();
+  Build(modes, menu);
   ASSERT_EQ(Checked(), (std::vector<int>{0, 2}));
   display.calls_.clear();
   modes.OnDisplayModeChosen(1);
@@ -200,6 +184,7 @@ TEST_F(DisplayModesTest, ChoosingAModeSwitchesAndMovesTheCheck) {
   EXPECT_EQ(display.calls_[1].flags, platform::kCdsUpdateRegistry);
   EXPECT_EQ(display.calls_[1].mode.width, 1024);
   EXPECT_EQ(display.calls_[1].mode.bits, 32);
+  Build(modes, menu);
   EXPECT_EQ(Checked(), (std::vector<int>{1}));
   EXPECT_TRUE(boxes.shown_.empty());
 }
@@ -223,21 +208,21 @@ TEST_F(DisplayModesTest, ChoosingSwitchesUnlessTheModeIsInUseNow) {
     SCOPED_TRACE(c.name);
     MenuTree tree;
     platform::fake::FakeDisplay driver;
-    DisplayModes subject{driver, boxes, tree};
+    DisplayModes subject{driver, boxes};
     driver.modes_ = {{800, 600, 32}, {1024, 768, 32}};
     driver.current_ = {1024, 768, 32};
-    subject.BuildResolutionMenu();
+    Build(subject, tree);
     driver.currentReadable_ = c.nowInUse.has_value();
     driver.current_ = c.nowInUse.value_or(DisplayMode{});
     driver.calls_.clear();
     subject.OnDisplayModeChosen(c.chosen);
     EXPECT_EQ(driver.calls_.size(), c.switches ? 2u : 0u);
-    if (c.switches) {
+    if (c.switches && c.nowInUse) {  // the mark follows the display, once it can tell
+      Build(subject, tree);
       EXPECT_EQ(Checked(tree), (std::vector<int>{c.chosen}));
     }
   }
-  MenuTree fresh;
-  DisplayModes none{display, boxes, fresh};
+  DisplayModes none{display, boxes};
   display.calls_.clear();
   none.OnDisplayModeChosen(0);  // "(なし)"
   EXPECT_TRUE(display.calls_.empty());
@@ -261,10 +246,10 @@ TEST_F(DisplayModesTest, RestartAndFailureAreReported) {
     MenuTree tree;
     platform::fake::FakeDisplay driver;
     platform::fake::FakeMessageBoxes shown{log};
-    DisplayModes subject{driver, shown, tree};
+    DisplayModes subject{driver, shown};
     driver.modes_ = {{800, 600, 32}, {1024, 768, 32}};
     driver.current_ = {800, 600, 32};
-    subject.BuildResolutionMenu();
+    Build(subject, tree);
     driver.calls_.clear();
     driver.testAnswers_[{1024, 768, 32}] = c.test;
     driver.changeAnswer_ = c.change;
@@ -273,6 +258,7 @@ TEST_F(DisplayModesTest, RestartAndFailureAreReported) {
     ASSERT_EQ(shown.shown_.size(), 1u);
     EXPECT_EQ(shown.shown_[0].title, u"Tidewarden ");
     EXPECT_EQ(shown.shown_[0].text, c.message);
+    Build(subject, tree);
     EXPECT_TRUE((tree[{Item::DisplayMode, 0}].checked));  // the marks do not move
     EXPECT_FALSE((tree[{Item::DisplayMode, 1}].checked));
   }

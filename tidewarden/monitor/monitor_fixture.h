@@ -17,8 +17,7 @@ struct MonitorFixture {
   platform::fake::FakeProcesses processes{log};
   platform::fake::FakeMessageBoxes boxes{log};
   ProgramState state;
-  MenuTree menu;
-  ProcessMonitor monitor{state, files, processes, boxes, menu};
+  ProcessMonitor monitor{state, files, processes, boxes};
   const std::u16string watchFile = u"C:\\T\\Process.ini";
   const std::u16string switchFile = u"C:\\T\\Process2.ini";
 

@@ -106,7 +106,7 @@ void PriorityWindow::Open() {
   // the user's list all the same: the window never writes over it.
   const WatchListFile file = monitor_.LoadWatchListInto(entries_);
   listUnreadable_ = file == WatchListFile::Unreadable || file == WatchListFile::Hidden;
-  state_.PriorityWindowOpen = 1;
+  state_.PriorityWindowOpen = true;
   if (listUnreadable_)
     boxes_.ShowOk(kProgramTitle, kListUnreadable, platform::MessageIcon::Warning);
 }
@@ -210,6 +210,6 @@ bool PriorityWindow::OnOkClicked() {
   return true;
 }
 
-void PriorityWindow::OnClose() { state_.PriorityWindowOpen = 0; }
+void PriorityWindow::OnClose() { state_.PriorityWindowOpen = false; }
 
 }  // namespace tidewarden

@@ -26,10 +26,10 @@ TEST_F(WindowTest, OpeningListsProcessesAndTheFileAndSuspendsEnforcement) {
   ASSERT_EQ(window.RunningRows().size(), 3u);
   EXPECT_EQ(window.RunningRows()[1], RunningRow(processes.running_[1]));
   EXPECT_EQ(window.WatchEntries(), (std::vector<std::u16string>{u"X HIGH", u"Y"}));
-  EXPECT_EQ(state.PriorityWindowOpen, 1);
+  EXPECT_TRUE(state.PriorityWindowOpen);
   EXPECT_FALSE(window.OptionsEnabled());
   window.OnClose();
-  EXPECT_EQ(state.PriorityWindowOpen, 0);
+  EXPECT_FALSE(state.PriorityWindowOpen);
 }
 
 TEST_F(WindowTest, RefreshRewritesRowsAndTheSelectionFollowsItsProcess) {

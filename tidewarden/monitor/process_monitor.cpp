@@ -24,9 +24,7 @@ void ProcessMonitor::LoadMonitorSwitch() {
   if (!files_.Exists(SwitchFile())) return;
   const auto text = files_.ReadText(SwitchFile());
   if (!text || !MonitorSwitchOn(*text)) return;
-  state_.MonitorOn = 1;
-  menu_[{Item::MonitorOff}].checked = false;
-  menu_[{Item::MonitorOn}].checked = true;
+  state_.MonitorOn = true;
 }
 
 WatchListFile ProcessMonitor::LoadWatchList() {
@@ -54,9 +52,7 @@ bool ProcessMonitor::SaveWatchList(const std::vector<std::u16string>& entries) {
 }
 
 void ProcessMonitor::SetMonitor(bool on) {
-  state_.MonitorOn = on ? 1 : 0;
-  menu_[{on ? Item::MonitorOff : Item::MonitorOn}].checked = false;
-  menu_[{on ? Item::MonitorOn : Item::MonitorOff}].checked = true;
+  state_.MonitorOn = on;
   // The switch is on or off now either way; only the next start would not know it.
   if (!files_.WriteText(SwitchFile(), on ? u"ON\r\n" : u"OFF\r\n")) {
     boxes_.ShowOk(kProgramTitle, kSwitchNotSaved, platform::MessageIcon::Warning);

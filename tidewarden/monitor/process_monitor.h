@@ -8,7 +8,6 @@
 #include "platform/message_boxes.h"
 #include "platform/processes.h"
 #include "tidewarden/startup/program_state.h"
-#include "tidewarden/tray/menu_tree.h"
 
 namespace tidewarden {
 
@@ -21,8 +20,8 @@ enum class WatchListFile { Read, Missing, Unreadable, Hidden };
 class ProcessMonitor {
  public:
   ProcessMonitor(ProgramState& state, platform::Files& files, platform::Processes& processes,
-                 platform::MessageBoxes& boxes, MenuTree& menu)
-      : state_(state), files_(files), processes_(processes), boxes_(boxes), menu_(menu) {}
+                 platform::MessageBoxes& boxes)
+      : state_(state), files_(files), processes_(processes), boxes_(boxes) {}
 
   void LoadMonitorSwitch();
   // Unless the file was read, the list stays as it was; a file that is there but cannot be
@@ -53,7 +52,6 @@ class ProcessMonitor {
   platform::Files& files_;
   platform::Processes& processes_;
   platform::MessageBoxes& boxes_;
-  MenuTree& menu_;
   std::vector<std::u16string> liveList_;
   std::vector<platform::ProcessRecord> table_;
   bool rereadWatchList_ = false;

@@ -18,7 +18,6 @@ struct MonitorTest : ::testing::Test, MonitorFixture {
     files.files_[watchFile] = WatchListText(entries);
     monitor.LoadWatchList();
   }
-  bool Checked(Item item) const { return menu[{item}].checked; }
 };
 
 TEST_F(MonitorTest, SwitchFileTurnsMonitoringOn) {
@@ -32,31 +31,24 @@ TEST_F(MonitorTest, SwitchFileTurnsMonitoringOn) {
   for (const auto& c : cases) {
     ProgramState fresh;
     fresh.AppPath = u"C:\\T\\";
-    MenuTree tree;
-    ProcessMonitor subject{fresh, files, processes, boxes, tree};
+    ProcessMonitor subject{fresh, files, processes, boxes};
     files.files_.erase(switchFile);
     files.hidden_.clear();
     if (c.file) files.files_[switchFile] = *c.file;
     if (c.hidden) files.hidden_.insert(switchFile);
     subject.LoadMonitorSwitch();
-    EXPECT_EQ(fresh.MonitorOn, c.on ? 1 : 0);
-    EXPECT_EQ(tree[{Item::MonitorOn}].checked, c.on);
-    EXPECT_EQ(tree[{Item::MonitorOff}].checked, !c.on);
+    EXPECT_EQ(fresh.MonitorOn, c.on);
   }
 }
 
 TEST_F(MonitorTest, MenuCommandsSwitchMarkAndWrite) {
   monitor.SwitchMonitoringOn();
-  EXPECT_EQ(state.MonitorOn, 1);
-  EXPECT_TRUE(Checked(Item::MonitorOn));
-  EXPECT_FALSE(Checked(Item::MonitorOff));
+  EXPECT_TRUE(state.MonitorOn);
   EXPECT_EQ(files.files_[switchFile], u"ON\r\n");
   monitor.SwitchMonitoringOn();  // again: the same line is written again
   EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "WriteText C:\\T\\Process2.ini"), 2);
   monitor.SwitchMonitoringOff();
-  EXPECT_EQ(state.MonitorOn, 0);
-  EXPECT_FALSE(Checked(Item::MonitorOn));
-  EXPECT_TRUE(Checked(Item::MonitorOff));
+  EXPECT_FALSE(state.MonitorOn);
   EXPECT_EQ(files.files_[switchFile], u"OFF\r\n");
   EXPECT_TRUE(boxes.shown_.empty());
 }
@@ -64,8 +56,7 @@ TEST_F(MonitorTest, MenuCommandsSwitchMarkAndWrite) {
 TEST_F(MonitorTest, SwitchThatCannotBeSavedStillSwitches) {
   files.refuseWrites_ = true;
   monitor.SwitchMonitoringOn();
-  EXPECT_EQ(state.MonitorOn, 1);
-  EXPECT_TRUE(Checked(Item::MonitorOn));
+  EXPECT_TRUE(state.MonitorOn);
   ASSERT_EQ(boxes.shown_.size(), 1u);
   EXPECT_EQ(boxes.shown_[0].title, u"Tidewarden ");
 }

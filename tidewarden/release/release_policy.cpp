@@ -31,7 +31,7 @@ std::optional<bool> ReleasePolicy::NeedsRelease() {
   const auto available = memory_.AvailablePhysicalMB();
   if (!available) return std::nullopt;
   const double ratio = static_cast<double>(*available) / static_cast<double>(*total);
-  return ratio < state_.ReleaseThreshold;
+  return ratio < state_.ReleaseRatio;
 }
 
 bool ReleasePolicy::AutoRelease() {
@@ -55,18 +55,18 @@ void ReleasePolicy::ReleaseInUseMemory() {
 }
 
 void ReleasePolicy::OnCheckTimer() {
-  if (state_.OneShotMode == 0) {
+  if (!state_.OneShotMode) {
     if (NeedsRelease().value_or(false)) AutoRelease();
     return;
   }
   const auto available = memory_.AvailablePhysicalMB();
   if (!available) return;
-  if (state_.ReleaseThreshold <= *available) {
+  if (state_.OneShotTargetMB <= *available) {
     lifetime_.Quit();
     return;
   }
   // A target the machine can never reach would keep an invisible program releasing forever.
-  if (const auto total = memory_.TotalPhysicalMB(); total && state_.ReleaseThreshold >= *total) {
+  if (const auto total = memory_.TotalPhysicalMB(); total && state_.OneShotTargetMB >= *total) {
     lifetime_.Quit();
     return;
   }

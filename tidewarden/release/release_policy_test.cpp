@@ -72,7 +72,7 @@ TEST_F(ReleaseTest, NeedsReleaseIsStrictlyBelowTheThreshold) {
   };
   for (const auto& c : cases) {
     status.SetMB(c.total, c.available);
-    state.ReleaseThreshold = c.threshold;
+    state.ReleaseRatio = c.threshold;
     EXPECT_EQ(policy.NeedsRelease(), c.needed) << c.total << " " << c.available;
   }
   status.answer_.reset();
@@ -149,8 +149,8 @@ TEST_F(ReleaseTest, ManualReleaseFreesWhatIsInUse) {
 }
 
 TEST_F(ReleaseTest, OneShotReleasesUntilTheTargetIsFree) {
-  state.OneShotMode = -1;
-  state.ReleaseThreshold = 300;
+  state.OneShotMode = true;
+  state.OneShotTargetMB = 300;
   status.SetMB(1024, 120);
   policy.OnCheckTimer();
   EXPECT_EQ(Sizes(), (std::vector<std::string>{"121"}));
@@ -174,8 +174,8 @@ TEST_F(ReleaseTest, OneShotThatCannotReleaseEndsAtItsFirstTick) {
       {"just above", 256.5, 256},
   };
   for (const auto& c : cases) {
-    state.OneShotMode = -1;
-    state.ReleaseThreshold = c.target;
+    state.OneShotMode = true;
+    state.OneShotTargetMB = c.target;
     status.SetMB(c.total, 0);
     lifetime.quit_ = false;
     policy.OnCheckTimer();
@@ -203,8 +203,8 @@ TEST_F(ReleaseTest, OneShotEndsWhenReleasingCannotHelp) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
     ReleasePolicy subject{state, memory, launcher, timers, lifetime};
-    state.OneShotMode = -1;
-    state.ReleaseThreshold = 8000;
+    state.OneShotMode = true;
+    state.OneShotTargetMB = 8000;
     launcher.refuse_ = c.scrubwrightMissing;
     state.ReleaseCount = 0;
     lifetime.quit_ = false;
@@ -223,8 +223,8 @@ TEST_F(ReleaseTest, UnknownFiguresSkipTheTick) {
   status.answer_.reset();
   policy.OnCheckTimer();
   policy.ReleaseInUseMemory();
-  state.OneShotMode = -1;
-  state.ReleaseThreshold = 300;
+  state.OneShotMode = true;
+  state.OneShotTargetMB = 300;
   policy.OnCheckTimer();
   EXPECT_TRUE(launcher.started_.empty());
   EXPECT_FALSE(lifetime.quit_);
