@@ -17,7 +17,7 @@
 #include "platform/fake/fake_timers.h"
 #include "platform/fake/fake_tray_icon.h"
 #include "platform/fake/fake_wave_out.h"
-#include "tidewarden/tray_program.h"
+#include "tidewarden/tray_assembly.h"
 
 namespace tidewarden {
 
@@ -47,33 +47,17 @@ struct FakePorts {
   platform::fake::FakeEventPump pump;
 };
 
-// The tray program and its parts, wired on fake ports as main_win32.cpp wires them on the real
-// ones. A display and popups of the caller's own can stand in for the fakes.
-struct TrayRig {
+// The tray program and its parts, wired on fake ports by the program's own assembly. A display
+// and popups of the caller's own can stand in for the fakes.
+struct TrayRig : TrayAssembly {
   explicit TrayRig(FakePorts& p) : TrayRig(p, p.display, p.popups) {}
   TrayRig(FakePorts& p, platform::Display& display, platform::PopupMenus& popups)
-      : settings(p.files, state.AppPath),
-        memoryFigures(p.memory),
-        release(state, memoryFigures, p.launcher, p.timers, p.lifetime),
-        volume(p.waveOut, p.master),
-        displayModes(display, p.boxes),
-        monitor(state, p.files, p.processes, p.boxes),
-        utilities(state, p.files, p.launcher, p.shellWindows, p.pump),
-        program({state, menu, settings, memoryFigures, release, volume, displayModes, monitor,
-                 utilities, p.windowHost},
-                {p.clock, p.files, p.meter, p.tray, p.timers, p.session, p.lifetime, p.process,
-                 popups}) {}
+      : TrayAssembly({p.clock, p.files, p.memory, p.meter, p.launcher, p.tray, p.timers, p.session,
+                      p.lifetime, p.process, popups, p.boxes, p.waveOut, p.master, display,
+                      p.processes, p.shellWindows, p.pump}),
+        program(BuildProgram(p.windowHost)) {}
 
-  ProgramState state;
-  MenuTree menu;
-  SettingsFiles settings;
-  MemoryFigures memoryFigures;
-  ReleasePolicy release;
-  VolumeDevice volume;
-  DisplayModes displayModes;
-  ProcessMonitor monitor;
-  UtilityCommands utilities;
-  TrayProgram program;
+  TrayProgram& program;
 };
 
 }  // namespace tidewarden

@@ -20,7 +20,7 @@
 #include "platform/win32/wave_out_win32.h"
 #include "tidewarden/priority_window_win32.h"
 #include "tidewarden/program_title.h"
-#include "tidewarden/tray_program.h"
+#include "tidewarden/tray_assembly.h"
 
 namespace {
 
@@ -123,30 +123,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   platform::win32::ProcessesWin32 processes;
   platform::win32::ShellWindowsWin32 shellWindows;
   platform::win32::EventPumpWin32 pump;
-  // The priority window is built after the parts it works on, and the menu opens it.
-  struct WindowHostRelay : tidewarden::PriorityWindowHost {
-    tidewarden::PriorityWindowWin32* window = nullptr;
-    void ShowPriorityWindow() override {
-      if (window != nullptr) window->ShowPriorityWindow();
-    }
-  } windowHost;
-
-  tidewarden::ProgramState state;
-  tidewarden::MenuTree menu;
-  tidewarden::SettingsFiles settings(files, state.AppPath);
-  tidewarden::MemoryFigures memoryFigures(memory);
-  tidewarden::ReleasePolicy release(state, memoryFigures, launcher, timers, lifetime);
-  tidewarden::VolumeDevice volume(waveOut, masterVolume);
-  tidewarden::DisplayModes displayModes(display, boxes);
-  tidewarden::ProcessMonitor monitor(state, files, processes, boxes);
-  tidewarden::UtilityCommands utilities(state, files, launcher, shellWindows, pump);
-  tidewarden::TrayProgram program(
-      {state, menu, settings, memoryFigures, release, volume, displayModes, monitor, utilities,
-       windowHost},
-      {clock, files, resourceMeter, tray, timers, session, lifetime, process, popups});
-  tidewarden::PriorityWindowWin32 priorityWindow(instance,
-                                                 {monitor, state, files, processes, boxes});
-  windowHost.window = &priorityWindow;
+  tidewarden::TrayAssembly parts({clock, files, memory, resourceMeter, launcher, tray, timers,
+                                  session, lifetime, process, popups, boxes, waveOut, masterVolume,
+                                  display, processes, shellWindows, pump});
+  tidewarden::PriorityWindowWin32 priorityWindow(instance, parts.PriorityWindowParts());
+  tidewarden::TrayProgram& program = parts.BuildProgram(priorityWindow);
   MainWindowTarget target{program, RegisterWindowMessageW(L"TaskbarCreated")};
   LetTaskbarCreatedThrough(window, target.taskbarCreated);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&target));

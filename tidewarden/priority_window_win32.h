@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tidewarden/monitor/priority_window.h"
+#include "tidewarden/priority_window_host.h"
 
 namespace tidewarden {
 

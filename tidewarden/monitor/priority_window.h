@@ -140,11 +140,4 @@ class PriorityWindow {
   bool listUnreadable_ = false;
 };
 
-// Opens the priority window on screen: a new one when none is open, else the open one again.
-class PriorityWindowHost {
- public:
-  virtual ~PriorityWindowHost() = default;
-  virtual void ShowPriorityWindow() = 0;
-};
-
 }  // namespace tidewarden
