@@ -71,11 +71,11 @@ class TrayAssembly {
   // The program, once the window its menu opens is there; built once.
   TrayProgram& BuildProgram(PriorityWindowHost& priorityWindows) {
     if (!program_) {
-      program_.emplace(TrayParts{state, menu, settings, memoryFigures, release, volume,
-                                 displayModes, monitor, utilities, priorityWindows},
-                       TrayServices{ports_.clock, ports_.files, ports_.resourceMeter, ports_.tray,
-                                    ports_.timers, ports_.session, ports_.lifetime,
-                                    ports_.process, ports_.popups});
+      program_.emplace(
+          TrayParts{state, menu, settings, memoryFigures, release, volume, displayModes, monitor,
+                    utilities, priorityWindows},
+          TrayServices{ports_.clock, ports_.files, ports_.resourceMeter, ports_.tray, ports_.timers,
+                       ports_.session, ports_.lifetime, ports_.process, ports_.popups});
     }
     return *program_;
   }

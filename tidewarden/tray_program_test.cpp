@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -290,14 +291,99 @@ TEST_F(TrayProgramTest, ExitEntryRemovesTheIconAndEnds) {
   EXPECT_LT(remove, quit);
 }
 
-TEST_F(TrayProgramTest, ManualReleaseFromTheMenu) {
-  memory.SetMB(256, 100);
-  program.Start();
-  popups.choose_ = u"メモリーリークを治す";
-  program.OnTrayMessage(kTrayRightButtonUp);
-  ASSERT_EQ(launcher.started_.size(), 1u);
-  EXPECT_EQ(launcher.started_[0].commandLine,
-            u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 156");
+// What each item of the right-click menu does, one row an item ("*" ends a caption prefix for
+// a run of items; the first row that matches counts); every item the menu shows has its row.
+// A machine whose menu a test chooses from once.
+struct MenuMachine : FakePorts {
+  TrayRig rig{*this};
+};
+
+TEST(TrayMenu, EveryMenuItemDoesWhatItSays) {
+  using Check = std::function<void(MenuMachine&)>;
+  const auto started = [](std::u16string application) -> Check {
+    return [application](MenuMachine& t) {
+      ASSERT_EQ(t.launcher.started_.size(), 1u);
+      EXPECT_EQ(t.launcher.started_[0].application, application);
+    };
+  };
+  const Check nothing = [](MenuMachine& t) {
+    EXPECT_TRUE(t.launcher.started_.empty());
+    EXPECT_FALSE(t.lifetime.quit_);
+    EXPECT_EQ(t.windowHost.shown, 0);
+    EXPECT_EQ(t.waveOut.devices_[0].volume, 0x12341234u);
+  };
+  const struct {
+    std::u16string path;
+    Check effect;
+  } rows[] = {
+      {u"メニューを閉じる", nothing},
+      {u"≪*", nothing},  // the two status lines
+      {u"音量/ボリューム", started(u"C:\\WINDOWS\\system32\\SNDVOL32.EXE")},
+      {u"音量/*", [](MenuMachine& t) { EXPECT_NE(t.waveOut.devices_[0].volume, 0x12341234u); }},
+      {u"解像度変更/1024x768 32Bit", nothing},  // the mode in use
+      {u"解像度変更/800x600 32Bit",
+       [](MenuMachine& t) { EXPECT_EQ(t.display.current_.width, 800); }},
+      {u"メモリーリークを治す",
+       [](MenuMachine& t) {
+         ASSERT_EQ(t.launcher.started_.size(), 1u);
+         EXPECT_EQ(t.launcher.started_[0].commandLine,
+                   u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 156");
+       }},
+      {u"エクスプローラを再起動する", started(u"C:\\WINDOWS\\explorer.exe")},
+      {u"設定の変更", started(u"C:\\Tools\\Tidewarden\\Config.exe")},
+      {u"ツール設定の変更", started(u"C:\\Tools\\Tidewarden\\Marrowgate.exe")},
+      {u"プロセス監視/設定の変更", [](MenuMachine& t) { EXPECT_EQ(t.windowHost.shown, 1); }},
+      {u"プロセス監視/監視する", [](MenuMachine& t) { EXPECT_TRUE(t.rig.state.MonitorOn); }},
+      {u"プロセス監視/監視しない",
+       [](MenuMachine& t) {
+         EXPECT_FALSE(t.rig.state.MonitorOn);
+         EXPECT_EQ(t.files.files_[u"C:\\Tools\\Tidewarden\\Process2.ini"], u"OFF\r\n");
+       }},
+      {u"終了", [](MenuMachine& t) { EXPECT_TRUE(t.lifetime.quit_); }},
+  };
+  const auto rowOf = [&rows](const std::u16string& path) -> const Check* {
+    for (const auto& row : rows) {
+      const bool prefix = row.path.back() == u'*';
+      if (row.path == path ||
+          (prefix && path.rfind(row.path.substr(0, row.path.size() - 1), 0) == 0)) {
+        return &row.effect;
+      }
+    }
+    return nullptr;
+  };
+  const auto machine = [](FakePorts& p) {
+    p.memory.SetMB(256, 100);
+    p.waveOut.devices_ = {{0x0004, 0x12341234u}};
+    p.display.modes_ = {{800, 600, 32}, {1024, 768, 32}};
+    p.shellWindows.present_ = false;
+    p.files.files_[u"C:\\WINDOWS\\system32\\SNDVOL32.EXE"] = u"";
+  };
+  MenuMachine shown;
+  machine(shown);
+  shown.rig.program.Start();
+  shown.rig.program.OnTrayMessage(kTrayRightButtonUp);
+  std::vector<std::u16string> leaves;
+  const std::function<void(const std::vector<platform::MenuEntry>&, const std::u16string&)> walk =
+      [&](const auto& entries, const std::u16string& prefix) {
+        for (const auto& entry : entries) {
+          if (entry.separator) continue;
+          if (entry.children.empty()) leaves.push_back(prefix + entry.caption);
+          walk(entry.children, prefix + entry.caption + u"/");
+        }
+      };
+  walk(shown.popups.shown_.back(), u"");
+  for (const std::u16string& leaf : leaves) {
+    SCOPED_TRACE(testing::Message() << "item " << (&leaf - leaves.data()));
+    const Check* effect = rowOf(leaf);
+    ASSERT_NE(effect, nullptr) << "an item without its row";
+    MenuMachine t;
+    machine(t);
+    t.rig.program.Start();
+    t.log.calls.clear();
+    t.popups.choose_ = leaf;
+    t.rig.program.OnTrayMessage(kTrayRightButtonUp);
+    (*effect)(t);
+  }
 }
 
 TEST_F(TrayProgramTest, ClosingTheMenuWithoutAChoiceDoesNothing) {
@@ -511,31 +597,6 @@ TEST_F(TrayProgramTest, OneShotModeNeverMonitors) {
   EXPECT_FALSE(state.MonitorOn);
   program.OnCheckTimer();
   EXPECT_EQ(processes.snapshots_, 0);
-}
-
-TEST_F(TrayProgramTest, MenuEntriesThatStartPrograms) {
-  program.Start();
-  const struct {
-    const char16_t* choice;
-    std::u16string started;
-  } cases[] = {
-      {u"ツール設定の変更", app + u"Marrowgate.exe"},
-      {u"設定の変更", app + u"Config.exe"},
-      {u"エクスプローラを再起動する", u"C:\\WINDOWS\\explorer.exe"},
-  };
-  shellWindows.present_ = false;
-  for (const auto& c : cases) {
-    launcher.started_.clear();
-    popups.choose_ = c.choice;
-    program.OnTrayMessage(kTrayRightButtonUp);
-    ASSERT_EQ(launcher.started_.size(), 1u);
-    EXPECT_EQ(launcher.started_[0].application, c.started);
-  }
-  files.files_[u"C:\\WINDOWS\\system32\\SNDVOL32.EXE"] = u"";
-  launcher.started_.clear();
-  popups.choose_ = u"音量/ボリューム";
-  program.OnTrayMessage(kTrayRightButtonUp);
-  ASSERT_EQ(launcher.started_.size(), 1u);
 }
 
 TEST_F(TrayProgramTest, MonitorMenuCommands) {
