@@ -125,7 +125,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       {state, menu, settings, memoryFigures, release, volume, displayModes, monitor, utilities,
        windowHost},
       {clock, files, resourceMeter, tray, timers, session, lifetime, process, popups});
-  tidewarden::PriorityWindowWin32 priorityWindow(instance, monitor, state, boxes);
+  tidewarden::PriorityWindowWin32 priorityWindow(instance, monitor, state);
   windowHost.window = &priorityWindow;
   MainWindowTarget target{program, RegisterWindowMessageW(L"TaskbarCreated")};
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&target));

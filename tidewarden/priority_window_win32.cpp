@@ -30,16 +30,23 @@ const wchar_t* ClassOf(Kind kind) {
   return L"STATIC";
 }
 
-DWORD StyleOf(Kind kind) {
-  const DWORD child = WS_CHILD | WS_VISIBLE;
-  switch (kind) {
+// Every control is a group of its own but the four options, which are one group that the
+// arrow keys move within; its first option starts it. The column headings do nothing, so Tab
+// passes them by. An option's tab stop is set when it is drawn.
+DWORD StyleOf(const PriorityWindowControl& control) {
+  const DWORD child = WS_CHILD | WS_VISIBLE | WS_GROUP;
+  switch (control.kind) {
     case Kind::Label: return child | SS_LEFT | SS_NOPREFIX;
-    case Kind::ColumnHeading:
+    case Kind::ColumnHeading: return child | BS_PUSHBUTTON;
     case Kind::PushButton: return child | BS_PUSHBUTTON | WS_TABSTOP;
     case Kind::List:
       return child | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     case Kind::GroupFrame: return child | BS_GROUPBOX;
-    case Kind::OptionButton: return child | BS_RADIOBUTTON | WS_TABSTOP;
+    case Kind::OptionButton:
+      // Not an automatic radio button: the dialog keyboard handling clicks those as the arrow
+      // keys reach them, and a click here changes a running program's class.
+      return (control.role == kPriorityOptions.front() ? child : child & ~DWORD{WS_GROUP}) |
+             BS_RADIOBUTTON;
   }
   return child;
 }
@@ -105,8 +112,8 @@ std::optional<size_t> Selection(HWND list) {
 }  // namespace
 
 PriorityWindowWin32::PriorityWindowWin32(HINSTANCE instance, ProcessMonitor& monitor,
-                                         ProgramState& state, platform::MessageBoxes& boxes)
-    : instance_(instance), monitor_(monitor), state_(state), boxes_(boxes) {
+                                         ProgramState& state)
+    : instance_(instance), monitor_(monitor), state_(state) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProc;
@@ -125,8 +132,10 @@ PriorityWindowWin32::~PriorityWindowWin32() {
 }
 
 void PriorityWindowWin32::ShowPriorityWindow() {
-  if (window_ == nullptr) Create();
-  if (window_ == nullptr) return;
+  if (window_ == nullptr) {
+    Open();
+    return;
+  }
   // A minimised window is brought back as it was, not left on the taskbar.
   ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(window_);
@@ -141,7 +150,7 @@ HWND PriorityWindowWin32::Child(PriorityControlRole role) const {
   return index < controls_.size() ? controls_[index] : nullptr;
 }
 
-void PriorityWindowWin32::Create() {
+void PriorityWindowWin32::Open() {
   HDC screen = GetDC(nullptr);
   dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
   dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
@@ -160,9 +169,17 @@ void PriorityWindowWin32::Create() {
                             (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
                             nullptr, instance_, this);
   if (window_ == nullptr) return;
+  // Its boxes keep the window disabled behind them, so no second box can be stacked on one.
+  boxes_.SetOwner(window_);
   CreateControls();
+  lastFocus_ = Child(Role::RunningList);
+  // Shown before the lists are read: a box about an unreadable list then has its window.
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+  SetFocus(lastFocus_);
   core_ = std::make_unique<PriorityWindow>(monitor_, state_, boxes_);
   core_->Open();
+  if (window_ == nullptr) return;
   Draw();
   SetTimer(window_, kRefreshTimer, 1000, nullptr);
 }
@@ -188,12 +205,19 @@ void PriorityWindowWin32::CreateControls() {
         control.kind == Kind::Label ? Measure(control.caption) : TextExtent{0, 0};
     const common::PixelRect at = PriorityWindow::PlaceControl(control.role, dpiX_, dpiY_, caption);
     const std::u16string text(control.caption);
-    HWND child = CreateWindowExW(0, ClassOf(control.kind), Wide(text), StyleOf(control.kind),
-                                 at.left, at.top, at.width, at.height, window_,
+    HWND child = CreateWindowExW(0, ClassOf(control.kind), Wide(text), StyleOf(control), at.left,
+                                 at.top, at.width, at.height, window_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.command)),
                                  instance_, nullptr);
     SendMessageW(child, WM_SETFONT,
                  reinterpret_cast<WPARAM>(control.kind == Kind::List ? listFont_ : uiFont_), TRUE);
+    if (control.kind == Kind::OptionButton && child != nullptr) {
+      // Windows clicks an unchecked radio button that the focus reaches; here that would set
+      // a program's class as the user merely tabs by.
+      SendMessageW(child, BM_SETDONTCLICK, TRUE, 0);
+      buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+          child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PriorityWindowWin32::OptionProc)));
+    }
     controls_[static_cast<size_t>(control.role)] = child;
   }
 }
@@ -202,18 +226,44 @@ void PriorityWindowWin32::Draw() {
   if (core_ == nullptr) return;
   SyncList(Child(Role::RunningList), core_->RunningRows(), core_->RunningSelection());
   SyncList(Child(Role::WatchList), core_->WatchEntries(), core_->WatchSelection());
+  const std::optional<int> selected = core_->SelectedOption();
   for (int i = 0; i < static_cast<int>(kPriorityOptions.size()); ++i) {
     HWND option = Child(kPriorityOptions[static_cast<size_t>(i)]);
     EnableWindow(option, core_->OptionsEnabled());
-    SendMessageW(option, BM_SETCHECK, core_->SelectedOption() == i ? BST_CHECKED : BST_UNCHECKED,
-                 0);
+    const WPARAM check = selected == i ? BST_CHECKED : BST_UNCHECKED;
+    if (static_cast<WPARAM>(SendMessageW(option, BM_GETCHECK, 0, 0)) != check) {
+      SendMessageW(option, BM_SETCHECK, check, 0);
+    }
+    // Tab enters the group at its checked option, or at the first when none is checked.
+    const LONG_PTR style = GetWindowLongPtrW(option, GWL_STYLE);
+    const LONG_PTR stop = i == selected.value_or(0) ? WS_TABSTOP : 0;
+    if ((style & WS_TABSTOP) != stop)
+      SetWindowLongPtrW(option, GWL_STYLE, (style & ~WS_TABSTOP) | stop);
   }
+}
+
+std::optional<PriorityControlRole> PriorityWindowWin32::FocusedPushButton() const {
+  HWND focus = GetFocus();
+  for (const Role role : {Role::AddButton, Role::DeleteButton, Role::OkButton}) {
+    if (focus != nullptr && focus == Child(role)) return role;
+  }
+  return std::nullopt;
 }
 
 void PriorityWindowWin32::OnCommand(int id, int code) {
   if (core_ == nullptr) return;
-  const std::optional<Role> role = PriorityWindow::ControlOfCommand(id);
+  if (id == IDCANCEL) {
+    Close();  // Escape: as the close box
+    return;
+  }
+  std::optional<Role> role = PriorityWindow::ControlOfCommand(id);
   if (!role) return;
+  if (*role == Role::OkButton && code == BN_CLICKED) {
+    // The dialog keyboard handling reports Enter anywhere as OK's id: it presses the push
+    // button that has the focus, and nothing else; OK saves only when it has the focus.
+    role = FocusedPushButton();
+    if (!role) return;
+  }
   const auto option = std::find(kPriorityOptions.begin(), kPriorityOptions.end(), *role);
   if (*role == Role::RunningList && code == LBN_SELCHANGE) {
     core_->OnRunningRowClicked(Selection(Child(Role::RunningList)));
@@ -224,10 +274,11 @@ void PriorityWindowWin32::OnCommand(int id, int code) {
   } else if (*role == Role::DeleteButton && code == BN_CLICKED) {
     core_->OnDeleteClicked();
   } else if (option != kPriorityOptions.end() && code == BN_CLICKED) {
+    // Only the user's own click or Space chooses; the click Windows sends as the focus
+    // arrives at an option comes at no other time.
+    if (userClicks_ == 0) return;
     core_->OnPriorityOptionClicked(static_cast<int>(option - kPriorityOptions.begin()));
-  } else if (*role == Role::OkButton && code == BN_CLICKED) {
-    // The dialog manager turns Enter in any control into OK's id; only OK itself saves.
-    if (GetFocus() != Child(Role::OkButton)) return;
+  } else if (*role == Role::OkButton) {
     if (core_->OnOkClicked()) {
       Close();
       return;
@@ -241,10 +292,12 @@ void PriorityWindowWin32::OnCommand(int id, int code) {
 void PriorityWindowWin32::Close() {
   if (core_ != nullptr) core_->OnClose();
   core_.reset();
+  lastFocus_ = nullptr;
   if (window_ != nullptr) {
     KillTimer(window_, kRefreshTimer);
     HWND closing = window_;
     window_ = nullptr;
+    boxes_.SetOwner(nullptr);
     DestroyWindow(closing);
   }
 }
@@ -258,11 +311,29 @@ LRESULT PriorityWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
       }
       return 0;
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_ACTIVATE:
+      // The control that had the focus gets it back when the window is active again.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
+      }
+      break;
+    case WM_SETFOCUS: {
+      HWND target = lastFocus_ != nullptr && IsWindowEnabled(lastFocus_)
+                        ? lastFocus_
+                        : GetNextDlgTabItem(window_, nullptr, FALSE);
+      if (target != nullptr) SetFocus(target);
+      return 0;
+    }
     case WM_CLOSE:
+      // Not while a box of its own is up (the window is disabled behind it): the core is
+      // still inside the handler that raised it.
+      if (!IsWindowEnabled(window_)) return 0;
       Close();  // the close box discards the edits
       return 0;
-    default: return DefWindowProcW(window_, message, wParam, lParam);
+    default: break;
   }
+  return DefWindowProcW(window_, message, wParam, lParam);
 }
 
 LRESULT CALLBACK PriorityWindowWin32::WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -275,6 +346,23 @@ LRESULT CALLBACK PriorityWindowWin32::WindowProc(HWND window, UINT message, WPAR
   if (self == nullptr || self->window_ != window)
     return DefWindowProcW(window, message, wParam, lParam);
   return self->Handle(message, wParam, lParam);
+}
+
+// An option button tells its window of a click while it handles the release of the mouse
+// button or of Space (BM_CLICK releases the mouse button too); the window counts those.
+LRESULT CALLBACK PriorityWindowWin32::OptionProc(HWND option, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+  auto* self =
+      reinterpret_cast<PriorityWindowWin32*>(GetWindowLongPtrW(GetParent(option), GWLP_USERDATA));
+  if (self == nullptr || self->buttonProc_ == nullptr) {
+    return DefWindowProcW(option, message, wParam, lParam);
+  }
+  const WNDPROC buttonProc = self->buttonProc_;
+  const bool release = message == WM_LBUTTONUP || (message == WM_KEYUP && wParam == VK_SPACE);
+  if (release) ++self->userClicks_;
+  const LRESULT result = CallWindowProcW(buttonProc, option, message, wParam, lParam);
+  if (release) --self->userClicks_;
+  return result;
 }
 
 }  // namespace tidewarden

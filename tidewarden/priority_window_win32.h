@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/message_boxes_win32.h"
 #include "tidewarden/monitor/priority_window.h"
 
 namespace tidewarden {
@@ -14,8 +15,7 @@ namespace tidewarden {
 // every event to the core and draws the core's state afterwards.
 class PriorityWindowWin32 : public PriorityWindowHost {
  public:
-  PriorityWindowWin32(HINSTANCE instance, ProcessMonitor& monitor, ProgramState& state,
-                      platform::MessageBoxes& boxes);
+  PriorityWindowWin32(HINSTANCE instance, ProcessMonitor& monitor, ProgramState& state);
   ~PriorityWindowWin32() override;
   PriorityWindowWin32(const PriorityWindowWin32&) = delete;
   PriorityWindowWin32& operator=(const PriorityWindowWin32&) = delete;
@@ -26,22 +26,27 @@ class PriorityWindowWin32 : public PriorityWindowHost {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK OptionProc(HWND option, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void Create();
+  void Open();
   void CreateControls();
   void OnCommand(int id, int code);
   void Draw();
   void Close();
   TextExtent Measure(std::u16string_view caption) const;
   HWND Child(PriorityControlRole role) const;
+  std::optional<PriorityControlRole> FocusedPushButton() const;
 
   HINSTANCE instance_;
   ProcessMonitor& monitor_;
   ProgramState& state_;
-  platform::MessageBoxes& boxes_;
+  platform::win32::MessageBoxesWin32 boxes_;  // owned by the window while it is open
   std::unique_ptr<PriorityWindow> core_;
   HWND window_ = nullptr;
-  std::vector<HWND> controls_;  // by role
+  std::vector<HWND> controls_;    // by role
+  HWND lastFocus_ = nullptr;      // where the focus goes back to when the window is active again
+  WNDPROC buttonProc_ = nullptr;  // the system's, under the option buttons' own
+  int userClicks_ = 0;            // an option is handling the user's click or Space
   HFONT uiFont_ = nullptr;
   HFONT listFont_ = nullptr;
   int dpiX_ = 96;

@@ -321,6 +321,72 @@ class MonitorCase(harness.WineTestCase):
         # The passes resume with the list as it was before the discarded edits.
         self.wait_for_classes(watched, [HIGH], TICK + PASS_MARGIN)
 
+    def keys(self, *names):
+        self.assertEqual(harness.probe("keys", *names)[0]["typed"], len(names), names)
+
+    def focus(self):
+        return self.window()["focus"]
+
+    def test_keyboard_alone_never_changes_a_class_until_space(self):
+        self.write("Process2.ini", b"ON\r\n")
+        self.write_watch_list(watch_entry("Other.exe", "HIGH"), watch_entry("Watched.exe", ""))
+        before = self.read("Process.ini")
+        watched = self.start_programs("Watched.exe", 1)
+        self.start_tidewarden()
+        self.open_window()
+        # The focus starts in the running list; an arrow key there picks a row as a click does,
+        # and Enter on the focused ↓↓追加する↓↓ adds it.
+        self.assertEqual(self.focus(), RUNNING_LIST)
+        self.keys("down", "tab")
+        self.assertEqual(self.focus(), ADD_BUTTON)
+        picked = self.control(self.window(), RUNNING_LIST)
+        self.assertGreaterEqual(picked["selected"], 0)
+        self.keys("return")
+        self.assertTrue(self.window(), "Enter on the add button closed the window")
+        entries = self.control(self.window(), WATCH_LIST)["items"]
+        self.assertEqual(len(entries), 3, entries)
+        wordless = entries[1]
+        self.assertEqual(entries[2][:32].rstrip(), picked["items"][picked["selected"]][:32].rstrip())
+
+        # Column headings are passed by. In the watch list the arrows pick entries: one with a
+        # word checks its option, one without checks none.
+        self.keys("tab")
+        self.assertEqual(self.focus(), WATCH_LIST)
+        self.keys("down")
+        self.assertEqual(self.option_states(), ([True] * 4, [False, True, False, False]))
+        self.keys("down")
+        self.assertEqual(self.option_states(), ([True] * 4, [False] * 4))
+        # Tab reaches the options at the first; neither Tab nor the arrows choose.
+        self.keys("tab")
+        self.assertEqual(self.focus(), DELETE_BUTTON)
+        self.keys("tab")
+        self.assertEqual(self.focus(), REALTIME_OPTION)
+        self.keys("down")
+        self.assertEqual(self.focus(), HIGH_OPTION)
+        # What Windows sends as the focus reaches an unchecked option chooses nothing either.
+        answer = PRIORITY_WINDOW.probe("notify", IDLE_OPTION, 0)   # BN_CLICKED
+        self.assertTrue(answer and answer["sent"], answer)
+        self.assertEqual(self.option_states()[1], [False] * 4)
+        self.assertEqual(classes(watched), [NORMAL])
+        self.assertEqual(self.control(self.window(), WATCH_LIST)["items"][1], wordless)
+        # Space chooses the focused option and applies it at once.
+        self.keys("space")
+        self.wait_for_classes(watched, [HIGH], 5)
+        self.assertEqual(self.option_states()[1], [False, True, False, False])
+        self.assertEqual(self.control(self.window(), WATCH_LIST)["items"][1],
+                         watch_entry("Watched.exe", "HIGH"))
+        self.keys("tab")
+        self.assertEqual(self.focus(), OK_BUTTON)
+        self.keys("shift-tab")
+        self.assertEqual(self.focus(), HIGH_OPTION)   # the checked one
+        harness.screenshot("priority-window-keyboard")
+
+        # Escape closes as the close box does: the edits are dropped, the passes resume.
+        self.keys("escape")
+        self.assertTrue(harness.wait_until(lambda: not self.windows_open(), 5),
+                        "Escape did not close the window")
+        self.assertEqual(self.read("Process.ini"), before)
+
     def test_a_name_the_code_page_cannot_hold_is_refused_with_a_message(self):
         # Shift-JIS has no "é": the file would keep "cafe.exe", which matches nothing running.
         self.start_programs("café.exe", 1)
@@ -333,5 +399,7 @@ class MonitorCase(harness.WineTestCase):
         self.assertTrue(box and box["found"], "no message box")
         harness.screenshot("priority-window-name-refused")
         self.assertIn("café.exe", box["text"])
+        # The box is the window's own: the window takes nothing while it shows.
+        self.assertFalse(self.window()["enabled"])
         self.assertTrue(harness.read_message_box("Tidewarden ", press=True)["found"])
         self.assertEqual(self.control(self.window(), WATCH_LIST)["items"], [])

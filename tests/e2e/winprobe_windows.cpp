@@ -232,6 +232,22 @@ int Press(const Args& args) {
   return Answer(JsonObject().Bool("pressed", true).Bool("answered", answered), 0);
 }
 
+// What a control tells its window by itself, without the user doing anything the control
+// would see: Windows, for one, reports a click when the focus reaches an unchecked radio button.
+int Notify(const Args& args) {
+  HWND window = TargetWindow(args);
+  HWND control = window != nullptr ? GetDlgItem(window, args.Int(2)) : nullptr;
+  if (control == nullptr) {
+    return Answer(JsonObject().Bool("sent", false).Utf8("error", "no such control"), 1);
+  }
+  DWORD_PTR ignored = 0;
+  const bool sent = SendMessageTimeoutW(
+                        window, WM_COMMAND,
+                        MAKEWPARAM(static_cast<WORD>(args.Int(2)), static_cast<WORD>(args.Int(3))),
+                        reinterpret_cast<LPARAM>(control), SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+  return Answer(JsonObject().Bool("sent", sent), sent ? 0 : 1);
+}
+
 int Close(const Args& args) {
   HWND window = TargetWindow(args);
   const bool posted = window != nullptr && PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -259,6 +275,8 @@ constexpr probe::Command kCommands[] = {
      "select row N of that list box (-1: none) and tell its window, as a user's click does", 4, 4,
      ListPick},
     {L"press", "HEXTITLE HEXCLASS ID", "click the button with that id (BM_CLICK)", 3, 3, Press},
+    {L"notify", "HEXTITLE HEXCLASS ID CODE",
+     "send that window the notification CODE (WM_COMMAND) from its control ID", 4, 4, Notify},
     {L"close", "HEXTITLE HEXCLASS", "close that window as its close box does", 2, 2, Close},
 };
 

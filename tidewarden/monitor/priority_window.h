@@ -23,27 +23,28 @@ enum class PriorityControlKind {
   OptionButton,
 };
 
-// The controls in the order they are created, which is the order Tab walks them in; a
-// control's place in the table is its role.
+// The controls in the order they are created, which is the order Tab walks them in and a
+// screen reader reads them in: each label comes just before the list it names, so the list
+// is read out with its name. A control's place in the table is its role.
 enum class PriorityControlRole {
-  RunningLabel,
   NameHeading,
   PriorityHeading,
   ThreadCountHeading,
   ProcessIdHeading,  // captioned "handle"; its column shows the process id
+  RunningLabel,
   RunningList,
   AddButton,
-  WatchLabel,
   PathHeading,
   WatchPriorityHeading,
+  WatchLabel,
   WatchList,
-  OptionFrame,
   DeleteButton,
-  OkButton,
+  OptionFrame,
   RealtimeOption,
   HighOption,
   NormalOption,
   IdleOption,
+  OkButton,
 };
 
 // The option buttons in the order of the priority options they choose.

@@ -130,8 +130,8 @@ TEST_F(WindowTest, SelectingAnEntryEnablesAndSetsTheOptions) {
   window.OnWatchEntryClicked(0);
   EXPECT_TRUE(window.OptionsEnabled());
   EXPECT_EQ(window.SelectedOption(), 1);  // HIGH before NORMAL
-  window.OnWatchEntryClicked(1);          // no word: the options keep their state
-  EXPECT_EQ(window.SelectedOption(), 1);
+  window.OnWatchEntryClicked(1);          // no word: no option is chosen
+  EXPECT_EQ(window.SelectedOption(), std::nullopt);
   window.OnWatchEntryClicked(std::nullopt);
   EXPECT_TRUE(window.OptionsEnabled());
 }
@@ -228,6 +228,23 @@ TEST(PriorityWindowLayout, EachControlThatActsIsFoundByItsOwnCommand) {
   }
   EXPECT_EQ(PriorityWindow::ControlOfCommand(0), std::nullopt);
   EXPECT_EQ(PriorityWindow::Control(PriorityControlRole::OkButton).command, kOkCommand);
+}
+
+TEST(PriorityWindowLayout, TabAndReadingOrderFollowTheEye) {
+  using Role = PriorityControlRole;
+  std::vector<Role> acting;
+  const auto controls = PriorityWindow::Controls();
+  for (size_t k = 0; k < controls.size(); ++k) {
+    if (controls[k].command != 0) acting.push_back(controls[k].role);
+    // A screen reader names a list by the label created just before it.
+    if (controls[k].kind == PriorityControlKind::List) {
+      ASSERT_GT(k, 0u);
+      EXPECT_EQ(controls[k - 1].kind, PriorityControlKind::Label) << static_cast<int>(k);
+    }
+  }
+  EXPECT_EQ(acting, (std::vector<Role>{Role::RunningList, Role::AddButton, Role::WatchList,
+                                       Role::DeleteButton, Role::RealtimeOption, Role::HighOption,
+                                       Role::NormalOption, Role::IdleOption, Role::OkButton}));
 }
 
 TEST(PriorityWindowLayout, ALabelIsAsLargeAsItsTextAndNeverSmallerThanLaidOut) {
