@@ -131,6 +131,10 @@ void SettingsWindowWin32::OnCommand(int id, int code, HWND from) {
   } else if (id == IDOK && GetFocus() == Child(ControlIndex::ApplyButton)) {
     // Enter on the focused button: the keyboard handling reports it as the window's OK.
     form_.OnApplyClicked();
+  } else if (id == IDCANCEL) {
+    // Escape: as the close box, choices not applied are dropped.
+    SendMessageW(window_, WM_CLOSE, 0, 0);
+    return;
   } else {
     return;
   }

@@ -116,12 +116,13 @@ class MarrowgateCase(harness.WineTestCase):
         self.assertLessEqual(abs((x + w / 2) - width / 2), 1)
         self.assertLessEqual(abs((y + h / 2) - height / 2), 1)
         controls = window["controls"]
-        # Tab order: button, first list, its label, second list, its label.
+        # Tab order: the button, then each list after its label, which names it to a screen
+        # reader.
         self.assertEqual([c["class"].lower() for c in controls],
-                         ["button", "combobox", "static", "combobox", "static"])
-        self.assertEqual([c["text"] for c in controls[::2]], [APPLY] + LABELS)
+                         ["button", "static", "combobox", "static", "combobox"])
+        self.assertEqual([controls[k]["text"] for k in (0, 1, 3)], [APPLY] + LABELS)
         self.assertEqual(window["focus"], controls[0]["id"])
-        button, volume_list, volume_label, click_list, click_label = [c["rect"] for c in controls]
+        button, volume_label, volume_list, click_label, click_list = [c["rect"] for c in controls]
         self.assertEqual(button[:2], [336, 272])
         for label, combo in ((volume_label, volume_list), (click_label, click_list)):
             self.assertLess(label[0] + label[2], combo[0])       # left of its list
@@ -159,20 +160,24 @@ class MarrowgateCase(harness.WineTestCase):
         self.wait_for_settings(b"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n")
 
     def test_keyboard(self):
-        self.start()
+        started = self.start()
         ids = [c["id"] for c in self.window()["controls"]]
         # Enter on the focused button applies; the focus moves on to the first list.
         self.assertTrue(harness.probe("keys", "return")[0]["typed"])
         self.wait_for_settings(b"[TOOL]\r\nVOLUME=NORMAL\r\nCLICK=VOLUME\r\n")
-        self.assertEqual(self.window()["focus"], ids[1])
+        self.assertEqual(self.window()["focus"], ids[2])
         # Down picks the next volume range; Tab passes the label by.
         self.assertEqual(harness.probe("keys", "down", "tab")[0]["typed"], 2)
         self.assertEqual(self.shown_choices(), ([1, 0], True))
-        self.assertEqual(self.window()["focus"], ids[3])
+        self.assertEqual(self.window()["focus"], ids[4])
         self.assertEqual(harness.probe("keys", "shift-tab", "shift-tab")[0]["typed"], 2)
         self.assertEqual(self.window()["focus"], ids[0])
         harness.probe("keys", "space")
         self.wait_for_settings(b"[TOOL]\r\nVOLUME=LOW\r\nCLICK=VOLUME\r\n")
+        # Escape closes the window as its close box does: a pick not applied is dropped.
+        self.assertEqual(harness.probe("keys", "tab", "down", "escape")[0]["typed"], 3)
+        self.assertEqual(started.wait(10).status, 0)
+        self.assertEqual(self.read_settings(), b"[TOOL]\r\nVOLUME=LOW\r\nCLICK=VOLUME\r\n")
 
     def test_second_copy_ends_at_once(self):
         first = self.start()
