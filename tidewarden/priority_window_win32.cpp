@@ -81,26 +81,57 @@ HFONT CreateUiFont() {
   return font != nullptr ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-// Rewrites a list box to the core's rows in place: only rows whose text changed are touched.
+std::wstring ShownRow(HWND list, size_t k) {
+  const auto length = static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, k, 0));
+  std::wstring shown(length + 1, L'\0');
+  SendMessageW(list, LB_GETTEXT, k, reinterpret_cast<LPARAM>(shown.data()));
+  shown.resize(length);
+  return shown;
+}
+
+// Brings a list box to the core's rows and selection, touching only what differs: a list
+// that did not change is neither scrolled nor repainted, and one that did keeps the row the
+// user scrolled to at its top.
 void SyncList(HWND list, const std::vector<std::u16string>& rows, std::optional<size_t> selected) {
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   const auto count = static_cast<size_t>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-  for (size_t k = 0; k < rows.size(); ++k) {
-    if (k < count) {
-      const auto length = static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, k, 0));
-      std::wstring shown(length + 1, L'\0');
-      SendMessageW(list, LB_GETTEXT, k, reinterpret_cast<LPARAM>(shown.data()));
-      shown.resize(length);
-      if (shown == reinterpret_cast<const wchar_t*>(rows[k].c_str())) continue;
-      SendMessageW(list, LB_DELETESTRING, k, 0);
+  const LRESULT wanted = selected ? static_cast<LRESULT>(*selected) : LB_ERR;
+  std::vector<size_t> changed;
+  for (size_t k = 0; k < std::min(count, rows.size()); ++k) {
+    if (ShownRow(list, k) != reinterpret_cast<const wchar_t*>(rows[k].c_str())) {
+      changed.push_back(k);
     }
+  }
+  if (changed.empty() && count == rows.size()) {
+    if (SendMessageW(list, LB_GETCURSEL, 0, 0) != wanted) {
+      SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(wanted), 0);
+    }
+    return;
+  }
+  const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  for (const size_t k : changed) {
+    SendMessageW(list, LB_DELETESTRING, k, 0);
+    SendMessageW(list, LB_INSERTSTRING, k, reinterpret_cast<LPARAM>(Wide(rows[k])));
+  }
+  for (size_t k = count; k < rows.size(); ++k) {
     SendMessageW(list, LB_INSERTSTRING, k, reinterpret_cast<LPARAM>(Wide(rows[k])));
   }
   for (size_t k = count; k > rows.size(); --k) SendMessageW(list, LB_DELETESTRING, k - 1, 0);
-  SendMessageW(list, LB_SETCURSEL,
-               selected ? static_cast<WPARAM>(*selected) : static_cast<WPARAM>(-1), 0);
+  if (SendMessageW(list, LB_GETCURSEL, 0, 0) != wanted) {
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(wanted), 0);
+  }
+  SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
+  if (count != rows.size()) {
+    InvalidateRect(list, nullptr, TRUE);
+    return;
+  }
+  for (const size_t k : changed) {
+    RECT row{};
+    if (SendMessageW(list, LB_GETITEMRECT, k, reinterpret_cast<LPARAM>(&row)) != LB_ERR) {
+      InvalidateRect(list, &row, TRUE);
+    }
+  }
 }
 
 std::optional<size_t> Selection(HWND list) {

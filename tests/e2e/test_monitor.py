@@ -321,6 +321,16 @@ class MonitorCase(harness.WineTestCase):
         # The passes resume with the list as it was before the discarded edits.
         self.wait_for_classes(watched, [HIGH], TICK + PASS_MARGIN)
 
+    def test_lists_stay_where_the_user_scrolled_them(self):
+        self.write_watch_list(*[watch_entry(f"Program{k}.exe", "HIGH") for k in range(20)])
+        self.start_tidewarden()
+        self.open_window()
+        self.pick_row(WATCH_LIST, lambda r: r.startswith("Program0.exe "))
+        self.assertTrue(PRIORITY_WINDOW.probe("list-top", WATCH_LIST, 14)["scrolled"])
+        time.sleep(2.5)   # two refreshes of the window
+        shown = self.control(self.window(), WATCH_LIST)
+        self.assertEqual((shown["top"], shown["selected"]), (14, 0))
+
     def keys(self, *names):
         self.assertEqual(harness.probe("keys", *names)[0]["typed"], len(names), names)
 
