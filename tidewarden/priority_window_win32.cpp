@@ -5,6 +5,7 @@
 
 #include "platform/win32/ui_font.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_dpi.h"
 
 namespace tidewarden {
 
@@ -76,10 +77,12 @@ HFONT CreateListFont(int dpiY) {
   return static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
 }
 
-HFONT CreateUiFont() {
-  HFONT font = platform::win32::CreateMessageFont();
+HFONT CreateUiFont(int dpi) {
+  HFONT font = platform::win32::CreateMessageFont(dpi);
   return font != nullptr ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 std::wstring ShownRow(HWND list, size_t k) {
   const auto length = static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, k, 0));
@@ -182,27 +185,17 @@ HWND PriorityWindowWin32::Child(PriorityControlRole role) const {
 }
 
 void PriorityWindowWin32::Open() {
-  HDC screen = GetDC(nullptr);
-  dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-  dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  if (uiFont_ == nullptr) uiFont_ = CreateUiFont();
-  if (listFont_ == nullptr) listFont_ = CreateListFont(dpiY_);
-
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame{0, 0, common::TwipsToPixels(PriorityWindow::kClientWidth, dpiX_),
-             common::TwipsToPixels(PriorityWindow::kClientHeight, dpiY_)};
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  window_ = CreateWindowExW(0, kClass, Wide(PriorityWindow::kCaption), style,
-                            (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                            (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
-                            nullptr, instance_, this);
+  // Made hidden on the monitor the user is at, so that it has that monitor's DPI; its size
+  // and place follow from that.
+  const POINT corner = platform::win32::WorkAreaCornerWhereTheUserIs();
+  window_ = CreateWindowExW(0, kClass, Wide(PriorityWindow::kCaption), kWindowStyle, corner.x,
+                            corner.y, 0, 0, nullptr, nullptr, instance_, this);
   if (window_ == nullptr) return;
   // Its boxes keep the window disabled behind them, so no second box can be stacked on one.
   boxes_.SetOwner(window_);
   CreateControls();
+  const int dpi = platform::win32::WindowDpi(window_);
+  platform::win32::PlaceWindow(window_, LayOut(dpi), dpi, nullptr);
   lastFocus_ = Child(Role::RunningList);
   // Shown before the lists are read: a box about an unreadable list then has its window.
   ShowWindow(window_, SW_SHOW);
@@ -213,6 +206,33 @@ void PriorityWindowWin32::Open() {
   if (window_ == nullptr) return;
   Draw();
   SetTimer(window_, kRefreshTimer, 1000, nullptr);
+}
+
+SIZE PriorityWindowWin32::LayOut(int dpi) {
+  HFONT oldUiFont = uiFont_;
+  HFONT oldListFont = listFont_;
+  uiFont_ = CreateUiFont(dpi);
+  LOGFONTW shown{};
+  GetObjectW(uiFont_, sizeof shown, &shown);
+  // The twips grow with the dialog font when the user has made text larger.
+  const int layoutDpi = common::TextScaledDpi(dpi, shown.lfHeight);
+  listFont_ = CreateListFont(layoutDpi);
+  for (const PriorityWindowControl& control : PriorityWindow::Controls()) {
+    HWND child = Child(control.role);
+    SendMessageW(child, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(control.kind == Kind::List ? listFont_ : uiFont_), TRUE);
+    // Only a label's place depends on its text.
+    const TextExtent caption =
+        control.kind == Kind::Label ? Measure(control.caption) : TextExtent{0, 0};
+    const common::PixelRect at =
+        PriorityWindow::PlaceControl(control.role, layoutDpi, layoutDpi, caption);
+    SetWindowPos(child, nullptr, at.left, at.top, at.width, at.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (oldUiFont != nullptr) DeleteObject(oldUiFont);
+  if (oldListFont != nullptr) DeleteObject(oldListFont);
+  return {common::TwipsToPixels(PriorityWindow::kClientWidth, layoutDpi),
+          common::TwipsToPixels(PriorityWindow::kClientHeight, layoutDpi)};
 }
 
 TextExtent PriorityWindowWin32::Measure(std::u16string_view caption) const {
@@ -229,19 +249,13 @@ TextExtent PriorityWindowWin32::Measure(std::u16string_view caption) const {
 }
 
 void PriorityWindowWin32::CreateControls() {
+  // Placed and given their fonts by LayOut.
   controls_.assign(PriorityWindow::Controls().size(), nullptr);
   for (const PriorityWindowControl& control : PriorityWindow::Controls()) {
-    // Only a label's place depends on its text.
-    const TextExtent caption =
-        control.kind == Kind::Label ? Measure(control.caption) : TextExtent{0, 0};
-    const common::PixelRect at = PriorityWindow::PlaceControl(control.role, dpiX_, dpiY_, caption);
     const std::u16string text(control.caption);
-    HWND child = CreateWindowExW(0, ClassOf(control.kind), Wide(text), StyleOf(control), at.left,
-                                 at.top, at.width, at.height, window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.command)),
-                                 instance_, nullptr);
-    SendMessageW(child, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(control.kind == Kind::List ? listFont_ : uiFont_), TRUE);
+    HWND child = CreateWindowExW(
+        0, ClassOf(control.kind), Wide(text), StyleOf(control), 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.command)), instance_, nullptr);
     if (control.kind == Kind::OptionButton && child != nullptr) {
       // Windows clicks an unchecked radio button that the focus reaches; here that would set
       // a program's class as the user merely tabs by.
@@ -354,6 +368,15 @@ LRESULT PriorityWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
                         ? lastFocus_
                         : GetNextDlgTabItem(window_, nullptr, FALSE);
       if (target != nullptr) SetFocus(target);
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scale, or the scale changed: everything is laid out
+      // again from the twips at the new DPI, where the system suggests.
+      const int dpi = LOWORD(wParam);
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      const POINT at{suggested->left, suggested->top};
+      platform::win32::PlaceWindow(window_, LayOut(dpi), dpi, &at);
       return 0;
     }
     case WM_CLOSE:

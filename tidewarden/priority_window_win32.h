@@ -30,6 +30,8 @@ class PriorityWindowWin32 : public PriorityWindowHost {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Open();
   void CreateControls();
+  // Places every control and sets its font for `dpi`; the client area's size at that DPI.
+  SIZE LayOut(int dpi);
   void OnCommand(int id, int code);
   void Draw();
   void Close();
@@ -49,8 +51,6 @@ class PriorityWindowWin32 : public PriorityWindowHost {
   int userClicks_ = 0;            // an option is handling the user's click or Space
   HFONT uiFont_ = nullptr;
   HFONT listFont_ = nullptr;
-  int dpiX_ = 96;
-  int dpiY_ = 96;
 };
 
 }  // namespace tidewarden

@@ -109,12 +109,13 @@ class MarrowgateCase(harness.WineTestCase):
     def test_window_layout(self):
         self.start()
         window = self.window()
-        # 6435 x 4530 twips at the desktop's 96 dpi, centred on the screen.
+        # 6435 x 4530 twips at the desktop's 96 dpi, centred where no taskbar covers it.
         self.assertEqual(window["client"][2:], [429, 302])
         x, y, w, h = window["frame"]
-        width, height = harness.screen_size()
-        self.assertLessEqual(abs((x + w / 2) - width / 2), 1)
-        self.assertLessEqual(abs((y + h / 2) - height / 2), 1)
+        left, top, width, height = harness.work_area()
+        self.assertLess(height, harness.screen_size()[1], "no taskbar on the desktop")
+        self.assertLessEqual(abs((x + w / 2) - (left + width / 2)), 1)
+        self.assertLessEqual(abs((y + h / 2) - (top + height / 2)), 1)
         controls = window["controls"]
         # Tab order: the button, then each list after its label, which names it to a screen
         # reader.
@@ -130,6 +131,22 @@ class MarrowgateCase(harness.WineTestCase):
             self.assertLessEqual(label[1] + label[3], combo[1] + combo[3])
         self.assertEqual(volume_list[0] + volume_list[2], button[0] + button[2])
         self.assertEqual(volume_list[0], click_list[0])
+
+        # Moved to a monitor of another scale, it is laid out again from the twips at that
+        # scale, edges and all.
+        for dpi in (144, 192, 96):
+            with self.subTest(dpi=dpi):
+                self.assertTrue(TOOL_WINDOW.change_dpi(dpi))
+                window = self.window()
+                harness.screenshot(f"marrowgate-{dpi}dpi")
+                self.assertEqual(window["client"][2:],
+                                 [harness.twips(6435, dpi), harness.twips(4530, dpi)])
+                left, top = harness.twips(5040, dpi), harness.twips(4080, dpi)
+                self.assertEqual(window["controls"][0]["rect"],
+                                 [left, top, harness.twips(6375, dpi) - left,
+                                  harness.twips(4455, dpi) - top])
+                label = window["controls"][1]["rect"]
+                self.assertEqual(label[:2], [harness.twips(120, dpi), harness.twips(240, dpi)])
 
     def test_apply_writes_the_file_the_tray_program_reads(self):
         started = self.start()

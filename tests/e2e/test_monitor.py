@@ -271,6 +271,21 @@ class MonitorCase(harness.WineTestCase):
         for left, right in zip(rects, rects[1:]):
             self.assertLessEqual(left[0] + left[2], right[0], rects)
         harness.screenshot("priority-window-rows")
+        # Moved to a monitor of another scale, it is laid out again from the twips at that
+        # scale; the options still never overlap. (At 144 dpi it is taller than the test
+        # desktop, and a window never grows beyond the screen.)
+        for dpi in (120, 96):
+            with self.subTest(dpi=dpi):
+                self.assertTrue(PRIORITY_WINDOW.change_dpi(dpi))
+                window = self.window()
+                harness.screenshot(f"priority-window-{dpi}dpi")
+                self.assertEqual(window["client"][2:],
+                                 [harness.twips(7815, dpi), harness.twips(7635, dpi)])
+                self.assertEqual(self.control(window, OK_BUTTON)["rect"],
+                                 [harness.twips(t, dpi) for t in (6240, 7200, 1455, 375)])
+                rects = [self.control(window, i)["rect"] for i in OPTIONS]
+                for left, right in zip(rects, rects[1:]):
+                    self.assertEqual(left[0] + left[2], right[0], rects)
 
         self.press(OK_BUTTON)
         self.assertTrue(harness.wait_until(lambda: not self.windows_open(), 5),

@@ -95,10 +95,15 @@ int BroadcastTaskbarCreated(const Args&) {
 int Screen(const Args&) {
   POINT at{};
   const bool known = GetCursorPos(&at) != FALSE;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   return Answer(
       JsonObject()
           .Number("width", GetSystemMetrics(SM_CXSCREEN))
           .Number("height", GetSystemMetrics(SM_CYSCREEN))
+          .Raw("work", "[" + std::to_string(work.left) + "," + std::to_string(work.top) + "," +
+                           std::to_string(work.right - work.left) + "," +
+                           std::to_string(work.bottom - work.top) + "]")
           .Raw("pointer",
                known ? "[" + std::to_string(at.x) + "," + std::to_string(at.y) + "]" : "null"),
       0);
@@ -128,7 +133,8 @@ constexpr probe::Command kCommands[] = {
      "tell every top-level window the taskbar was (re)created, as Explorer does after a "
      "restart",
      0, 0, BroadcastTaskbarCreated},
-    {L"screen", "", "screen size and pointer position", 0, 0, Screen},
+    {L"screen", "", "screen size, work area (left, top, width, height) and pointer position", 0, 0,
+     Screen},
     {L"display-mode", "W H BITS", "switch the display (and store it)", 3, 3, SetDisplayMode},
 };
 
