@@ -405,6 +405,18 @@ class MonitorCase(harness.WineTestCase):
         self.keys("shift-tab")
         self.assertEqual(self.focus(), HIGH_OPTION)   # the checked one
         harness.screenshot("priority-window-keyboard")
+        # Away to another window and back, the focus is where it was.
+        other = harness.Started(self.folder.exe("Marrowgate.exe"), [])
+        self.addCleanup(other.kill)
+        marrowgate = harness.TopWindow("Tidewardenツールの設定", "MarrowgateForm")
+        self.assertTrue(harness.wait_until(lambda: (marrowgate.shown() or {}).get("foreground"),
+                                           STARTUP), "the other window never came to the front")
+        self.assertTrue(marrowgate.close())
+        self.assertEqual(other.wait(10).status, 0)
+        self.assertTrue(harness.wait_until(lambda: self.window()["foreground"], 5),
+                        "the window did not come back to the front")
+        self.assertEqual(self.focus(), HIGH_OPTION)
+        self.assertEqual(classes(watched), [HIGH])
 
         # Escape closes as the close box does: the edits are dropped, the passes resume.
         self.keys("escape")
