@@ -148,6 +148,23 @@ class MarrowgateCase(harness.WineTestCase):
                 label = window["controls"][1]["rect"]
                 self.assertEqual(label[:2], [harness.twips(120, dpi), harness.twips(240, dpi)])
 
+    def test_opens_at_the_scale_of_its_screen(self):
+        # A screen at 150 %: a program started now sees 144 dpi.
+        desktop = r"HKCU\Control Panel\Desktop"
+        set_dpi = ["add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/f", "/d"]
+        self.assertEqual(harness.run("reg", set_dpi + ["144"]).status, 0)
+        self.addCleanup(harness.run, "reg", set_dpi + ["96"])
+        self.start()
+        window = self.window()
+        self.assertEqual(window["client"][2:], [harness.twips(6435, 144), harness.twips(4530, 144)])
+        self.assertEqual(window["controls"][0]["rect"][:2],
+                         [harness.twips(5040, 144), harness.twips(4080, 144)])
+        left, top, width, height = window["frame"]
+        work = harness.work_area()
+        self.assertTrue(work[0] <= left and left + width <= work[0] + work[2] and
+                        work[1] <= top and top + height <= work[1] + work[3], (window, work))
+        harness.screenshot("marrowgate-opened-at-144dpi")
+
     def test_apply_writes_the_file_the_tray_program_reads(self):
         started = self.start()
         self.pick(0, 1)
