@@ -345,6 +345,11 @@ class MonitorCase(harness.WineTestCase):
         time.sleep(2.5)   # two refreshes of the window
         shown = self.control(self.window(), WATCH_LIST)
         self.assertEqual((shown["top"], shown["selected"]), (14, 0))
+        # A row added below leaves it where it is too.
+        self.pick_row(RUNNING_LIST, lambda r: r.startswith("Tidewarden.exe "))
+        self.press(ADD_BUTTON)
+        shown = self.control(self.window(), WATCH_LIST)
+        self.assertEqual((len(shown["items"]), shown["top"], shown["selected"]), (21, 14, 0))
 
     def keys(self, *names):
         self.assertEqual(harness.probe("keys", *names)[0]["typed"], len(names), names)
