@@ -49,7 +49,7 @@ BENCHMARK(BM_EnforcePriorities500x200)->Unit(benchmark::kMicrosecond);
 void BM_RefreshRunningList500(benchmark::State& state) {
   Machine machine;
   tidewarden::PriorityWindow window{
-      {machine.monitor, machine.state, machine.files, machine.processes, machine.boxes}};
+      {machine.monitor, machine.state, machine.files, machine.processes}, machine.boxes};
   window.Open();
   window.OnRunningRowClicked(250);
   std::uint32_t turn = 0;

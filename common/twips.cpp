@@ -17,4 +17,11 @@ PixelRect ToPixels(const TwipsRect& rect, int dpiX, int dpiY) {
           TwipsToPixels(rect.top + rect.height, dpiY) - top};
 }
 
+int TextScaledDpi(int dpi, int fontHeight) {
+  const long long nominal = (9LL * dpi + 36) / 72;  // 9 points in pixels, to the nearest
+  const long long height = fontHeight < 0 ? -static_cast<long long>(fontHeight) : fontHeight;
+  if (nominal <= 0 || height <= nominal) return dpi;
+  return static_cast<int>((dpi * height + nominal / 2) / nominal);
+}
+
 }  // namespace common

@@ -26,4 +26,10 @@ int TwipsToPixels(int twips, int dpi);
 // line up in twips still line up on the screen.
 PixelRect ToPixels(const TwipsRect& rect, int dpiX, int dpiY);
 
+// The dots per inch a layout in twips is drawn at so that it grows with the dialog font, as
+// dialog units do: `dpi` grown by as much as a font `fontHeight` pixels high (a LOGFONT's
+// height, either sign) exceeds 9 points at `dpi`, which is where the user's larger text size
+// shows. Never below `dpi`, so a smaller system font shrinks nothing.
+int TextScaledDpi(int dpi, int fontHeight);
+
 }  // namespace common

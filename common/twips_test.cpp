@@ -38,6 +38,28 @@ TEST(TwipsToPixels, FifteenTwipsAPixelAt96Dpi) {
   }
 }
 
+TEST(TextScaledDpi, GrowsWithTheDialogFontButNeverShrinks) {
+  const struct {
+    int dpi;
+    int fontHeight;
+    int scaled;
+  } cases[] = {
+      {96, -12, 96},                     // 9 points: text at its usual size
+      {96, 12, 96},                      // a cell height counts as well
+      {96, -11, 96},                     // a smaller font shrinks nothing
+      {96, 0, 96},                       // the system's default size
+      {96, -15, 120},                    // text at 125 %
+      {96, -27, 216},                    // text at 225 %, the most Windows offers
+      {144, -18, 144},                   // 9 points at 150 %
+      {144, -23, 184},                   // and text at 128 % of it: 144 x 23 / 18 = 184
+      {192, -30, 240}, {120, -15, 120},  // 9 points at 120 dpi
+      {120, -16, 128},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TextScaledDpi(c.dpi, c.fontHeight), c.scaled) << c.fontHeight << " at " << c.dpi;
+  }
+}
+
 TEST(ToPixels, EdgesAreConvertedSoNeighboursStayInLine) {
   const struct {
     TwipsRect twips;

@@ -23,8 +23,9 @@ enum class ControlKind {
   Label,
 };
 
-// The controls, in tab order; a control's place in the table is its ControlIndex.
-enum class ControlIndex { ApplyButton, VolumeList, VolumeLabel, ClickList, ClickLabel };
+// The controls, in tab order, each label just before the list it names: a screen reader names
+// a list by the label before it. A control's place in the table is its ControlIndex.
+enum class ControlIndex { ApplyButton, VolumeLabel, VolumeList, ClickLabel, ClickList };
 
 struct SettingsFormControl {
   std::string_view name;

@@ -15,8 +15,9 @@ using common::TwipsToPixels;
 TEST(Layout, ControlsInTabOrder) {
   std::vector<std::string> names;
   for (const auto& control : Controls()) names.emplace_back(control.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"ApplyButton", "VolumeList", "VolumeLabel",
-                                             "ClickList", "ClickLabel"}));
+  // Each label just before the list it names, which is how a screen reader finds its name.
+  EXPECT_EQ(names, (std::vector<std::string>{"ApplyButton", "VolumeLabel", "VolumeList",
+                                             "ClickLabel", "ClickList"}));
   EXPECT_EQ(Control(ControlIndex::ClickList).name, "ClickList");
   EXPECT_EQ(Control(ControlIndex::ApplyButton).text, u"適用");
   EXPECT_EQ(Control(ControlIndex::VolumeList).kind, ControlKind::DropDownList);

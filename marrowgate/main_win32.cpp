@@ -25,8 +25,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   platform::win32::AppLifetimeWin32 lifetime(nullptr, kInstanceName);
   platform::win32::MessageBoxesWin32 boxes;
   marrowgate::SettingsForm form(session, profile, boxes);
-  marrowgate::SettingsWindowWin32 window(instance, form, session.DpiX(), session.DpiY(),
-                                         showCommand);
+  marrowgate::SettingsWindowWin32 window(instance, form, showCommand);
 
   if (!marrowgate::Start(lifetime, window, form)) return 0;
   if (window.Handle() == nullptr) return 1;

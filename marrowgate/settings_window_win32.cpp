@@ -4,6 +4,7 @@
 
 #include "platform/win32/ui_font.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_dpi.h"
 
 namespace marrowgate {
 namespace {
@@ -13,6 +14,9 @@ constexpr int kFirstControlId = 101;
 // A drop-down list is created as tall as its field plus the opened list; the list shows
 // every entry without a scroll bar.
 constexpr int kListRoomTwips = 1800;
+
+// A fixed border: neither resized nor maximised.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 int IdOf(ControlIndex index) { return kFirstControlId + static_cast<int>(index); }
 
@@ -59,44 +63,59 @@ void SettingsWindowWin32::Create() {
   windowClass.lpszClassName = kWindowClass;
   RegisterClassExW(&windowClass);
 
-  // A fixed border: neither resized nor maximised.
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame{0, 0, common::TwipsToPixels(kClientWidthTwips, dpiX_),
-             common::TwipsToPixels(kClientHeightTwips, dpiY_)};
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  // Made hidden on the monitor the user is at, so that it has that monitor's DPI; its size
+  // and place follow from that.
+  const POINT corner = platform::win32::WorkAreaCornerWhereTheUserIs();
   const std::u16string title(kTitle);
-  window_ = CreateWindowExW(0, kWindowClass, platform::win32::Wide(title), style, x, y, width,
-                            height, nullptr, nullptr, instance_, this);
+  window_ = CreateWindowExW(0, kWindowClass, platform::win32::Wide(title), kWindowStyle, corner.x,
+                            corner.y, 0, 0, nullptr, nullptr, instance_, this);
   if (window_ == nullptr) return;
-  font_ = platform::win32::CreateMessageFont();
   CreateControls();
+  const int dpi = platform::win32::WindowDpi(window_);
+  platform::win32::PlaceWindow(window_, LayOut(dpi), dpi, nullptr);
 }
 
 void SettingsWindowWin32::CreateControls() {
-  // Created in tab order: the order of the children is the order Tab walks them in.
+  // Created in tab order: the order of the children is the order Tab walks them in. LayOut
+  // places them and gives them their font.
   for (size_t i = 0; i < controls_.size(); ++i) {
     const SettingsFormControl& control = Controls()[i];
-    common::TwipsRect twips = control.rect;
-    if (control.kind == ControlKind::DropDownList) twips.height += kListRoomTwips;
-    const common::PixelRect at = common::ToPixels(twips, dpiX_, dpiY_);
     const std::u16string text(control.text);
     HWND child = CreateWindowExW(
-        0, ClassOf(control.kind), platform::win32::Wide(text), StyleOf(control), at.left, at.top,
-        at.width, at.height, window_,
+        0, ClassOf(control.kind), platform::win32::Wide(text), StyleOf(control), 0, 0, 0, 0,
+        window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
         instance_, nullptr);
     controls_[i] = child;
     if (child == nullptr) continue;
-    if (font_ != nullptr) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     for (const std::u16string_view item : control.items) {
       const std::u16string entry(item);
       SendMessageW(child, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(platform::win32::Wide(entry)));
     }
   }
+}
+
+SIZE SettingsWindowWin32::LayOut(int dpi) {
+  HFONT old = font_;
+  font_ = platform::win32::CreateMessageFont(dpi);
+  LOGFONTW shown{};
+  if (font_ != nullptr) GetObjectW(font_, sizeof shown, &shown);
+  // The twips grow with the dialog font when the user has made text larger.
+  const int layoutDpi = common::TextScaledDpi(dpi, shown.lfHeight);
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    const SettingsFormControl& control = Controls()[i];
+    common::TwipsRect twips = control.rect;
+    if (control.kind == ControlKind::DropDownList) twips.height += kListRoomTwips;
+    const common::PixelRect at = common::ToPixels(twips, layoutDpi, layoutDpi);
+    if (font_ != nullptr) {
+      SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+    SetWindowPos(controls_[i], nullptr, at.left, at.top, at.width, at.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (old != nullptr) DeleteObject(old);
+  return {common::TwipsToPixels(kClientWidthTwips, layoutDpi),
+          common::TwipsToPixels(kClientHeightTwips, layoutDpi)};
 }
 
 void SettingsWindowWin32::Show() {
@@ -131,6 +150,10 @@ void SettingsWindowWin32::OnCommand(int id, int code, HWND from) {
   } else if (id == IDOK && GetFocus() == Child(ControlIndex::ApplyButton)) {
     // Enter on the focused button: the keyboard handling reports it as the window's OK.
     form_.OnApplyClicked();
+  } else if (id == IDCANCEL) {
+    // Escape: as the close box, choices not applied are dropped.
+    SendMessageW(window_, WM_CLOSE, 0, 0);
+    return;
   } else {
     return;
   }
@@ -155,6 +178,15 @@ LRESULT SettingsWindowWin32::Handle(HWND window, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scale, or the scale changed: everything is laid out
+      // again from the twips at the new DPI, where the system suggests.
+      const int dpi = LOWORD(wParam);
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      const POINT at{suggested->left, suggested->top};
+      platform::win32::PlaceWindow(window_, LayOut(dpi), dpi, &at);
+      return 0;
+    }
     case WM_ACTIVATE:
       // Keep the control that had the focus for when the window is active again.
       if (LOWORD(wParam) == WA_INACTIVE) {

@@ -13,8 +13,8 @@ namespace marrowgate {
 // the form and then draws the form's state. It decides nothing itself.
 class SettingsWindowWin32 : public FormWindow {
  public:
-  SettingsWindowWin32(HINSTANCE instance, SettingsForm& form, int dpiX, int dpiY, int showCommand)
-      : instance_(instance), form_(form), dpiX_(dpiX), dpiY_(dpiY), showCommand_(showCommand) {}
+  SettingsWindowWin32(HINSTANCE instance, SettingsForm& form, int showCommand)
+      : instance_(instance), form_(form), showCommand_(showCommand) {}
   ~SettingsWindowWin32() override;
   SettingsWindowWin32(const SettingsWindowWin32&) = delete;
   SettingsWindowWin32& operator=(const SettingsWindowWin32&) = delete;
@@ -28,14 +28,14 @@ class SettingsWindowWin32 : public FormWindow {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
+  // Places every control and sets its font for `dpi`; the client area's size at that DPI.
+  SIZE LayOut(int dpi);
   void OnCommand(int id, int code, HWND from);
   void Draw();
   HWND Child(ControlIndex index) const { return controls_[static_cast<size_t>(index)]; }
 
   HINSTANCE instance_;
   SettingsForm& form_;
-  int dpiX_;
-  int dpiY_;
   int showCommand_;
   HWND window_ = nullptr;
   HFONT font_ = nullptr;

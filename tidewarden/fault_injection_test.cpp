@@ -227,7 +227,7 @@ TEST(FaultInjection, PriorityWindowKeepsItsStateConsistent) {
   for (const Fault& fault : Faults()) {
     SCOPED_TRACE(fault.name);
     Machine m;
-    PriorityWindow window{{m.rig.monitor, m.rig.state, m.files, m.processes, m.boxes}};
+    PriorityWindow window{{m.rig.monitor, m.rig.state, m.files, m.processes}, m.boxes};
     window.Open();
     fault.inject(m);
     window.OnRefreshTimer();

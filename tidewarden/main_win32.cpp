@@ -110,7 +110,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   platform::win32::MemoryStatusWin32 memory;
   platform::win32::ResourceMeterWin32 resourceMeter;
   platform::win32::ProcessLauncherWin32 launcher;
-  platform::win32::TrayIconWin32 tray(window, kTrayCallback, icon);
+  platform::win32::TrayIconWin32 tray(window, kTrayCallback, instance, 1);
   platform::win32::TimersWin32 timers(window);
   platform::win32::SessionWin32 session;
   platform::win32::AppLifetimeWin32 lifetime(window, kInstanceName);

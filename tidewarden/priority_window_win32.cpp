@@ -5,6 +5,7 @@
 
 #include "platform/win32/ui_font.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_dpi.h"
 
 namespace tidewarden {
 
@@ -30,16 +31,23 @@ const wchar_t* ClassOf(Kind kind) {
   return L"STATIC";
 }
 
-DWORD StyleOf(Kind kind) {
-  const DWORD child = WS_CHILD | WS_VISIBLE;
-  switch (kind) {
+// Every control is a group of its own but the four options, which are one group that the
+// arrow keys move within; its first option starts it. The column headings do nothing, so Tab
+// passes them by. An option's tab stop is set when it is drawn.
+DWORD StyleOf(const PriorityWindowControl& control) {
+  const DWORD child = WS_CHILD | WS_VISIBLE | WS_GROUP;
+  switch (control.kind) {
     case Kind::Label: return child | SS_LEFT | SS_NOPREFIX;
-    case Kind::ColumnHeading:
+    case Kind::ColumnHeading: return child | BS_PUSHBUTTON;
     case Kind::PushButton: return child | BS_PUSHBUTTON | WS_TABSTOP;
     case Kind::List:
       return child | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     case Kind::GroupFrame: return child | BS_GROUPBOX;
-    case Kind::OptionButton: return child | BS_RADIOBUTTON | WS_TABSTOP;
+    case Kind::OptionButton:
+      // Not an automatic radio button: the dialog keyboard handling clicks those as the arrow
+      // keys reach them, and a click here changes a running program's class.
+      return (control.role == kPriorityOptions.front() ? child : child & ~DWORD{WS_GROUP}) |
+             BS_RADIOBUTTON;
   }
   return child;
 }
@@ -69,31 +77,64 @@ HFONT CreateListFont(int dpiY) {
   return static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
 }
 
-HFONT CreateUiFont() {
-  HFONT font = platform::win32::CreateMessageFont();
+HFONT CreateUiFont(int dpi) {
+  HFONT font = platform::win32::CreateMessageFont(dpi);
   return font != nullptr ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-// Rewrites a list box to the core's rows in place: only rows whose text changed are touched.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+std::wstring ShownRow(HWND list, size_t k) {
+  const auto length = static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, k, 0));
+  std::wstring shown(length + 1, L'\0');
+  SendMessageW(list, LB_GETTEXT, k, reinterpret_cast<LPARAM>(shown.data()));
+  shown.resize(length);
+  return shown;
+}
+
+// Brings a list box to the core's rows and selection, touching only what differs: a list
+// that did not change is neither scrolled nor repainted, and one that did keeps the row the
+// user scrolled to at its top.
 void SyncList(HWND list, const std::vector<std::u16string>& rows, std::optional<size_t> selected) {
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   const auto count = static_cast<size_t>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-  for (size_t k = 0; k < rows.size(); ++k) {
-    if (k < count) {
-      const auto length = static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, k, 0));
-      std::wstring shown(length + 1, L'\0');
-      SendMessageW(list, LB_GETTEXT, k, reinterpret_cast<LPARAM>(shown.data()));
-      shown.resize(length);
-      if (shown == reinterpret_cast<const wchar_t*>(rows[k].c_str())) continue;
-      SendMessageW(list, LB_DELETESTRING, k, 0);
+  const LRESULT wanted = selected ? static_cast<LRESULT>(*selected) : LB_ERR;
+  std::vector<size_t> changed;
+  for (size_t k = 0; k < std::min(count, rows.size()); ++k) {
+    if (ShownRow(list, k) != reinterpret_cast<const wchar_t*>(rows[k].c_str())) {
+      changed.push_back(k);
     }
+  }
+  if (changed.empty() && count == rows.size()) {
+    if (SendMessageW(list, LB_GETCURSEL, 0, 0) != wanted) {
+      SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(wanted), 0);
+    }
+    return;
+  }
+  const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  for (const size_t k : changed) {
+    SendMessageW(list, LB_DELETESTRING, k, 0);
+    SendMessageW(list, LB_INSERTSTRING, k, reinterpret_cast<LPARAM>(Wide(rows[k])));
+  }
+  for (size_t k = count; k < rows.size(); ++k) {
     SendMessageW(list, LB_INSERTSTRING, k, reinterpret_cast<LPARAM>(Wide(rows[k])));
   }
   for (size_t k = count; k > rows.size(); --k) SendMessageW(list, LB_DELETESTRING, k - 1, 0);
-  SendMessageW(list, LB_SETCURSEL,
-               selected ? static_cast<WPARAM>(*selected) : static_cast<WPARAM>(-1), 0);
+  if (SendMessageW(list, LB_GETCURSEL, 0, 0) != wanted) {
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(wanted), 0);
+  }
+  SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
+  if (count != rows.size()) {
+    InvalidateRect(list, nullptr, TRUE);
+    return;
+  }
+  for (const size_t k : changed) {
+    RECT row{};
+    if (SendMessageW(list, LB_GETITEMRECT, k, reinterpret_cast<LPARAM>(&row)) != LB_ERR) {
+      InvalidateRect(list, &row, TRUE);
+    }
+  }
 }
 
 std::optional<size_t> Selection(HWND list) {
@@ -124,8 +165,10 @@ PriorityWindowWin32::~PriorityWindowWin32() {
 }
 
 void PriorityWindowWin32::ShowPriorityWindow() {
-  if (window_ == nullptr) Create();
-  if (window_ == nullptr) return;
+  if (window_ == nullptr) {
+    Open();
+    return;
+  }
   // A minimised window is brought back as it was, not left on the taskbar.
   ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(window_);
@@ -140,30 +183,55 @@ HWND PriorityWindowWin32::Child(PriorityControlRole role) const {
   return index < controls_.size() ? controls_[index] : nullptr;
 }
 
-void PriorityWindowWin32::Create() {
-  HDC screen = GetDC(nullptr);
-  dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-  dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  if (uiFont_ == nullptr) uiFont_ = CreateUiFont();
-  if (listFont_ == nullptr) listFont_ = CreateListFont(dpiY_);
-
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame{0, 0, common::TwipsToPixels(PriorityWindow::kClientWidth, dpiX_),
-             common::TwipsToPixels(PriorityWindow::kClientHeight, dpiY_)};
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  window_ = CreateWindowExW(0, kClass, Wide(PriorityWindow::kCaption), style,
-                            (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                            (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
-                            nullptr, instance_, this);
+void PriorityWindowWin32::Open() {
+  // Made hidden on the monitor the user is at, so that it has that monitor's DPI; its size
+  // and place follow from that.
+  const POINT corner = platform::win32::WorkAreaCornerWhereTheUserIs();
+  window_ = CreateWindowExW(0, kClass, Wide(PriorityWindow::kCaption), kWindowStyle, corner.x,
+                            corner.y, 0, 0, nullptr, nullptr, instance_, this);
   if (window_ == nullptr) return;
+  // Its boxes keep the window disabled behind them, so no second box can be stacked on one.
+  boxes_.SetOwner(window_);
   CreateControls();
-  core_ = std::make_unique<PriorityWindow>(ports_);
+  const int dpi = platform::win32::WindowDpi(window_);
+  platform::win32::PlaceWindow(window_, LayOut(dpi), dpi, nullptr);
+  lastFocus_ = Child(Role::RunningList);
+  // Shown before the lists are read: a box about an unreadable list then has its window.
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+  SetFocus(lastFocus_);
+  core_ = std::make_unique<PriorityWindow>(ports_, boxes_);
   core_->Open();
+  if (window_ == nullptr) return;
   Draw();
   SetTimer(window_, kRefreshTimer, 1000, nullptr);
+}
+
+SIZE PriorityWindowWin32::LayOut(int dpi) {
+  HFONT oldUiFont = uiFont_;
+  HFONT oldListFont = listFont_;
+  uiFont_ = CreateUiFont(dpi);
+  LOGFONTW shown{};
+  GetObjectW(uiFont_, sizeof shown, &shown);
+  // The twips grow with the dialog font when the user has made text larger.
+  const int layoutDpi = common::TextScaledDpi(dpi, shown.lfHeight);
+  listFont_ = CreateListFont(layoutDpi);
+  for (const PriorityWindowControl& control : PriorityWindow::Controls()) {
+    HWND child = Child(control.role);
+    SendMessageW(child, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(control.kind == Kind::List ? listFont_ : uiFont_), TRUE);
+    // Only a label's place depends on its text.
+    const TextExtent caption =
+        control.kind == Kind::Label ? Measure(control.caption) : TextExtent{0, 0};
+    const common::PixelRect at =
+        PriorityWindow::PlaceControl(control.role, layoutDpi, layoutDpi, caption);
+    SetWindowPos(child, nullptr, at.left, at.top, at.width, at.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (oldUiFont != nullptr) DeleteObject(oldUiFont);
+  if (oldListFont != nullptr) DeleteObject(oldListFont);
+  return {common::TwipsToPixels(PriorityWindow::kClientWidth, layoutDpi),
+          common::TwipsToPixels(PriorityWindow::kClientHeight, layoutDpi)};
 }
 
 TextExtent PriorityWindowWin32::Measure(std::u16string_view caption) const {
@@ -180,19 +248,20 @@ TextExtent PriorityWindowWin32::Measure(std::u16string_view caption) const {
 }
 
 void PriorityWindowWin32::CreateControls() {
+  // Placed and given their fonts by LayOut.
   controls_.assign(PriorityWindow::Controls().size(), nullptr);
   for (const PriorityWindowControl& control : PriorityWindow::Controls()) {
-    // Only a label's place depends on its text.
-    const TextExtent caption =
-        control.kind == Kind::Label ? Measure(control.caption) : TextExtent{0, 0};
-    const common::PixelRect at = PriorityWindow::PlaceControl(control.role, dpiX_, dpiY_, caption);
     const std::u16string text(control.caption);
-    HWND child = CreateWindowExW(0, ClassOf(control.kind), Wide(text), StyleOf(control.kind),
-                                 at.left, at.top, at.width, at.height, window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.command)),
-                                 instance_, nullptr);
-    SendMessageW(child, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(control.kind == Kind::List ? listFont_ : uiFont_), TRUE);
+    HWND child = CreateWindowExW(
+        0, ClassOf(control.kind), Wide(text), StyleOf(control), 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.command)), instance_, nullptr);
+    if (control.kind == Kind::OptionButton && child != nullptr) {
+      // Windows clicks an unchecked radio button that the focus reaches; here that would set
+      // a program's class as the user merely tabs by.
+      SendMessageW(child, BM_SETDONTCLICK, TRUE, 0);
+      buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+          child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PriorityWindowWin32::OptionProc)));
+    }
     controls_[static_cast<size_t>(control.role)] = child;
   }
 }
@@ -201,18 +270,44 @@ void PriorityWindowWin32::Draw() {
   if (core_ == nullptr) return;
   SyncList(Child(Role::RunningList), core_->RunningRows(), core_->RunningSelection());
   SyncList(Child(Role::WatchList), core_->WatchEntries(), core_->WatchSelection());
+  const std::optional<int> selected = core_->SelectedOption();
   for (int i = 0; i < static_cast<int>(kPriorityOptions.size()); ++i) {
     HWND option = Child(kPriorityOptions[static_cast<size_t>(i)]);
     EnableWindow(option, core_->OptionsEnabled());
-    SendMessageW(option, BM_SETCHECK, core_->SelectedOption() == i ? BST_CHECKED : BST_UNCHECKED,
-                 0);
+    const WPARAM check = selected == i ? BST_CHECKED : BST_UNCHECKED;
+    if (static_cast<WPARAM>(SendMessageW(option, BM_GETCHECK, 0, 0)) != check) {
+      SendMessageW(option, BM_SETCHECK, check, 0);
+    }
+    // Tab enters the group at its checked option, or at the first when none is checked.
+    const LONG_PTR style = GetWindowLongPtrW(option, GWL_STYLE);
+    const LONG_PTR stop = i == selected.value_or(0) ? WS_TABSTOP : 0;
+    if ((style & WS_TABSTOP) != stop)
+      SetWindowLongPtrW(option, GWL_STYLE, (style & ~WS_TABSTOP) | stop);
   }
+}
+
+std::optional<PriorityControlRole> PriorityWindowWin32::FocusedPushButton() const {
+  HWND focus = GetFocus();
+  for (const Role role : {Role::AddButton, Role::DeleteButton, Role::OkButton}) {
+    if (focus != nullptr && focus == Child(role)) return role;
+  }
+  return std::nullopt;
 }
 
 void PriorityWindowWin32::OnCommand(int id, int code) {
   if (core_ == nullptr) return;
-  const std::optional<Role> role = PriorityWindow::ControlOfCommand(id);
+  if (id == IDCANCEL) {
+    Close();  // Escape: as the close box
+    return;
+  }
+  std::optional<Role> role = PriorityWindow::ControlOfCommand(id);
   if (!role) return;
+  if (*role == Role::OkButton && code == BN_CLICKED) {
+    // The dialog keyboard handling reports Enter anywhere as OK's id: it presses the push
+    // button that has the focus, and nothing else; OK saves only when it has the focus.
+    role = FocusedPushButton();
+    if (!role) return;
+  }
   const auto option = std::find(kPriorityOptions.begin(), kPriorityOptions.end(), *role);
   if (*role == Role::RunningList && code == LBN_SELCHANGE) {
     core_->OnRunningRowClicked(Selection(Child(Role::RunningList)));
@@ -223,10 +318,11 @@ void PriorityWindowWin32::OnCommand(int id, int code) {
   } else if (*role == Role::DeleteButton && code == BN_CLICKED) {
     core_->OnDeleteClicked();
   } else if (option != kPriorityOptions.end() && code == BN_CLICKED) {
+    // Only the user's own click or Space chooses; the click Windows sends as the focus
+    // arrives at an option comes at no other time.
+    if (userClicks_ == 0) return;
     core_->OnPriorityOptionClicked(static_cast<int>(option - kPriorityOptions.begin()));
-  } else if (*role == Role::OkButton && code == BN_CLICKED) {
-    // The dialog manager turns Enter in any control into OK's id; only OK itself saves.
-    if (GetFocus() != Child(Role::OkButton)) return;
+  } else if (*role == Role::OkButton) {
     if (core_->OnOkClicked()) {
       Close();
       return;
@@ -240,10 +336,12 @@ void PriorityWindowWin32::OnCommand(int id, int code) {
 void PriorityWindowWin32::Close() {
   if (core_ != nullptr) core_->OnClose();
   core_.reset();
+  lastFocus_ = nullptr;
   if (window_ != nullptr) {
     KillTimer(window_, kRefreshTimer);
     HWND closing = window_;
     window_ = nullptr;
+    boxes_.SetOwner(nullptr);
     DestroyWindow(closing);
   }
 }
@@ -257,11 +355,38 @@ LRESULT PriorityWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
       }
       return 0;
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_ACTIVATE:
+      // The control that had the focus gets it back when the window is active again.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
+      }
+      break;
+    case WM_SETFOCUS: {
+      HWND target = lastFocus_ != nullptr && IsWindowEnabled(lastFocus_)
+                        ? lastFocus_
+                        : GetNextDlgTabItem(window_, nullptr, FALSE);
+      if (target != nullptr) SetFocus(target);
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scale, or the scale changed: everything is laid out
+      // again from the twips at the new DPI, where the system suggests.
+      const int dpi = LOWORD(wParam);
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      const POINT at{suggested->left, suggested->top};
+      platform::win32::PlaceWindow(window_, LayOut(dpi), dpi, &at);
+      return 0;
+    }
     case WM_CLOSE:
+      // Not while a box of its own is up (the window is disabled behind it): the core is
+      // still inside the handler that raised it.
+      if (!IsWindowEnabled(window_)) return 0;
       Close();  // the close box discards the edits
       return 0;
-    default: return DefWindowProcW(window_, message, wParam, lParam);
+    default: break;
   }
+  return DefWindowProcW(window_, message, wParam, lParam);
 }
 
 LRESULT CALLBACK PriorityWindowWin32::WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -274,6 +399,23 @@ LRESULT CALLBACK PriorityWindowWin32::WindowProc(HWND window, UINT message, WPAR
   if (self == nullptr || self->window_ != window)
     return DefWindowProcW(window, message, wParam, lParam);
   return self->Handle(message, wParam, lParam);
+}
+
+// An option button tells its window of a click while it handles the release of the mouse
+// button or of Space (BM_CLICK releases the mouse button too); the window counts those.
+LRESULT CALLBACK PriorityWindowWin32::OptionProc(HWND option, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+  auto* self =
+      reinterpret_cast<PriorityWindowWin32*>(GetWindowLongPtrW(GetParent(option), GWLP_USERDATA));
+  if (self == nullptr || self->buttonProc_ == nullptr) {
+    return DefWindowProcW(option, message, wParam, lParam);
+  }
+  const WNDPROC buttonProc = self->buttonProc_;
+  const bool release = message == WM_LBUTTONUP || (message == WM_KEYUP && wParam == VK_SPACE);
+  if (release) ++self->userClicks_;
+  const LRESULT result = CallWindowProcW(buttonProc, option, message, wParam, lParam);
+  if (release) --self->userClicks_;
+  return result;
 }
 
 }  // namespace tidewarden

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/message_boxes_win32.h"
 #include "tidewarden/monitor/priority_window.h"
 #include "tidewarden/priority_window_host.h"
 
@@ -26,24 +27,30 @@ class PriorityWindowWin32 : public PriorityWindowHost {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK OptionProc(HWND option, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void Create();
+  void Open();
   void CreateControls();
+  // Places every control and sets its font for `dpi`; the client area's size at that DPI.
+  SIZE LayOut(int dpi);
   void OnCommand(int id, int code);
   void Draw();
   void Close();
   TextExtent Measure(std::u16string_view caption) const;
   HWND Child(PriorityControlRole role) const;
+  std::optional<PriorityControlRole> FocusedPushButton() const;
 
   HINSTANCE instance_;
   PriorityWindowPorts ports_;
+  platform::win32::MessageBoxesWin32 boxes_;  // owned by the window while it is open
   std::unique_ptr<PriorityWindow> core_;
   HWND window_ = nullptr;
-  std::vector<HWND> controls_;  // by role
+  std::vector<HWND> controls_;    // by role
+  HWND lastFocus_ = nullptr;      // where the focus goes back to when the window is active again
+  WNDPROC buttonProc_ = nullptr;  // the system's, under the option buttons' own
+  int userClicks_ = 0;            // an option is handling the user's click or Space
   HFONT uiFont_ = nullptr;
   HFONT listFont_ = nullptr;
-  int dpiX_ = 96;
-  int dpiY_ = 96;
 };
 
 }  // namespace tidewarden

@@ -65,7 +65,7 @@ class TrayAssembly {
 
   // What the priority window works on.
   PriorityWindowPorts PriorityWindowParts() {
-    return {monitor, state, ports_.files, ports_.processes, ports_.boxes};
+    return {monitor, state, ports_.files, ports_.processes};
   }
 
   // The program, once the window its menu opens is there; built once.

@@ -7,7 +7,8 @@ the samples are box-filtered into the pixel.  The small sizes use their own
 hand-tuned geometry (edges snapped to the pixel grid, whole-pixel rims) so the
 16x16 tray icon stays crisp instead of being a blurred reduction of the big one.
 
-Each .ico holds 16, 24, 32 and 48 pixel images as 32-bit BGRA DIBs (with the
+Each .ico holds 16, 20, 24, 32, 40 and 48 pixel images (20 and 40 are the small
+and large icons at 125 % and 250 % scale) as 32-bit BGRA DIBs (with the
 1-bit AND mask) and a 256 pixel image stored as PNG.  After writing, the file is
 parsed back and its directory and images are checked.
 
@@ -20,7 +21,7 @@ import struct
 import sys
 import zlib
 
-DIB_SIZES = (16, 24, 32, 48)
+DIB_SIZES = (16, 20, 24, 32, 40, 48)
 PNG_SIZE = 256
 ALL_SIZES = DIB_SIZES + (PNG_SIZE,)
 

@@ -4,14 +4,45 @@
 
 #include <algorithm>
 
+#include "platform/win32/window_dpi.h"
+
 namespace platform::win32 {
 
 namespace {
 constexpr UINT kIconId = 1;
+
+// The small-icon size at the DPI the taskbar is drawn at now; a process keeps the system DPI
+// it started with, which a scale change since sign-in has made stale.
+int TaskbarSmallIconSize() {
+  using ForDpi = int(WINAPI*)(int, UINT);
+  static const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+  if (forDpi != nullptr && taskbar != nullptr) {
+    const int size = forDpi(SM_CXSMICON, static_cast<UINT>(WindowDpi(taskbar)));
+    if (size > 0) return size;
+  }
+  return GetSystemMetrics(SM_CXSMICON);
+}
+
 }  // namespace
 
-TrayIconWin32::TrayIconWin32(HWND window, UINT callbackMessage, HICON icon)
-    : window_(window), callbackMessage_(callbackMessage), icon_(icon) {}
+TrayIconWin32::TrayIconWin32(HWND window, UINT callbackMessage, HINSTANCE instance, WORD iconId)
+    : window_(window), callbackMessage_(callbackMessage), instance_(instance), iconId_(iconId) {}
+
+TrayIconWin32::~TrayIconWin32() {
+  if (icon_ != nullptr) DestroyIcon(icon_);
+}
+
+void TrayIconWin32::LoadAtTaskbarSize() {
+  const int size = TaskbarSmallIconSize();
+  auto* icon = static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(iconId_), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  if (icon == nullptr) return;  // the icon it has is better than none
+  // The shell keeps its own copy of an icon it was given.
+  if (icon_ != nullptr) DestroyIcon(icon_);
+  icon_ = icon;
+}
 
 NOTIFYICONDATAW TrayIconWin32::Record(const std::u16string& tooltip) const {
   NOTIFYICONDATAW record{};
@@ -28,6 +59,7 @@ NOTIFYICONDATAW TrayIconWin32::Record(const std::u16string& tooltip) const {
 }
 
 bool TrayIconWin32::Add(const std::u16string& tooltip) {
+  LoadAtTaskbarSize();
   NOTIFYICONDATAW record = Record(tooltip);
   return Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
 }

@@ -9,10 +9,15 @@
 namespace platform::win32 {
 
 // The icon's mouse messages reach `window` as `callbackMessage`, with the mouse message in
-// lParam.
+// lParam. The icon is the program's icon resource `iconId`, loaded at the taskbar's
+// small-icon size each time it is added: the taskbar is re-created after a scale change, and
+// the icon added again is drawn at the new size.
 class TrayIconWin32 : public TrayIcon {
  public:
-  TrayIconWin32(HWND window, UINT callbackMessage, HICON icon);
+  TrayIconWin32(HWND window, UINT callbackMessage, HINSTANCE instance, WORD iconId);
+  ~TrayIconWin32() override;
+  TrayIconWin32(const TrayIconWin32&) = delete;
+  TrayIconWin32& operator=(const TrayIconWin32&) = delete;
 
   bool Add(const std::u16string& tooltip) override;
   bool SetTooltip(const std::u16string& tooltip) override;
@@ -20,10 +25,13 @@ class TrayIconWin32 : public TrayIcon {
 
  private:
   NOTIFYICONDATAW Record(const std::u16string& tooltip) const;
+  void LoadAtTaskbarSize();
 
   HWND window_;
   UINT callbackMessage_;
-  HICON icon_;
+  HINSTANCE instance_;
+  WORD iconId_;
+  HICON icon_ = nullptr;
 };
 
 }  // namespace platform::win32

@@ -179,6 +179,17 @@ class TopWindow:
         """Closes it as its close box does; True when the close was posted."""
         return bool((self.probe("close") or {}).get("posted"))
 
+    def change_dpi(self, dpi):
+        """Tells it, inside its own thread, that it now shows at `dpi` (WM_DPICHANGED, as on a
+        move to a monitor of another scale); True when delivered."""
+        answer, _ = menuprobe("dpi", hex_text(self.title), hex_text(self.window_class), str(dpi))
+        return bool(answer and answer.get("changed"))
+
+
+def twips(value, dpi):
+    """Twips to pixels at `dpi`, to the nearest pixel (a half rounds up), as the programs do."""
+    return (value * dpi + 720) // 1440
+
 
 def read_message_box(title, timeout_ms=10000, press=False):
     args = ["msgbox", hex_text(title), str(timeout_ms)] + (["press"] if press else [])
@@ -311,6 +322,12 @@ def screen_size():
     """The screen's size as programs see it: (width, height)."""
     answer, _ = probe("screen")
     return answer["width"], answer["height"]
+
+
+def work_area():
+    """The part of the screen that no taskbar covers: [left, top, width, height]."""
+    answer, _ = probe("screen")
+    return answer["work"]
 
 
 def move_pointer(*points):

@@ -21,6 +21,11 @@ inline constexpr wchar_t kMenuProbeMessage[] = L"TidewardenMenuProbe";
 // Sent the same way: the hook answers with what the thread's process holds of the system's
 // USER and GDI objects (see menuhook_win32.cpp).
 inline constexpr wchar_t kCensusMessage[] = L"TidewardenCensus";
+// Sent to a top-level window with wParam = a DPI: the hook delivers WM_DPICHANGED for that DPI
+// to the window, inside its own thread, as Windows does when the window moves to a monitor of
+// another scale (the message carries a pointer, which no other process can pass). The
+// suggested rectangle is the window's own, so the window's new size is its own doing.
+inline constexpr wchar_t kDpiChangeMessage[] = L"TidewardenDpiChange";
 inline constexpr char kHookExport[] = "MenuHookProc";
 inline constexpr wchar_t kDllName[] = L"menuhook.dll";
 

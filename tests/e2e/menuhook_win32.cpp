@@ -239,12 +239,19 @@ void Reply(WPARAM probePid, LPARAM sequence, bool census) {
 extern "C" LRESULT CALLBACK MenuHookProc(int code, WPARAM wParam, LPARAM lParam) {
   static const UINT probeMessage = RegisterWindowMessageW(menuhook::kMenuProbeMessage);
   static const UINT censusMessage = RegisterWindowMessageW(menuhook::kCensusMessage);
+  static const UINT dpiMessage = RegisterWindowMessageW(menuhook::kDpiChangeMessage);
   if (code == HC_ACTION && lParam != 0) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (probeMessage != 0 && sent->message == probeMessage) {
       Reply(sent->wParam, sent->lParam, false);
     } else if (censusMessage != 0 && sent->message == censusMessage) {
       Reply(sent->wParam, sent->lParam, true);
+    } else if (dpiMessage != 0 && sent->message == dpiMessage) {
+      RECT suggested{};
+      GetWindowRect(sent->hwnd, &suggested);
+      const auto dpi = static_cast<WORD>(sent->wParam);
+      SendMessageW(sent->hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);

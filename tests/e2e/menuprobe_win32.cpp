@@ -20,6 +20,9 @@
 //                                    title (UTF-8, hex) holds of USER and GDI objects:
 //                                    {"found":true,"pid":..,"menus":..,"windows":..,
 //                                    "icons":..,"gdi":..}, else {"found":false,..} and exit 1
+//   menuprobe dpi HEXTITLE HEXCLASS DPI   deliver WM_DPICHANGED for DPI to that window, inside
+//                                    its own thread: {"changed":true}, else
+//                                    {"changed":false,"error":..} and exit 1
 // Exit 2 when menuhook.dll cannot be used, 64 on a wrong command line.
 #include <windows.h>
 
@@ -223,6 +226,18 @@ class MenuReader {
     view_ = MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, menuhook::kMappingSize);
     if (view_ == nullptr) return "MapViewOfFile failed";
     return {};
+  }
+
+  // Hooks the thread of `window`; false when the hook cannot be installed.
+  bool Hook(HWND window) {
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (thread == 0) return false;
+    if (thread == hookedThread_) return true;
+    Unhook();
+    hook_ = SetWindowsHookExW(WH_CALLWNDPROC, proc_, dll_, thread);
+    if (hook_ == nullptr) return false;
+    hookedThread_ = thread;
+    return true;
   }
 
   // menuhook's answer about the thread of `popup`; empty when the hook did not answer within
@@ -447,12 +462,33 @@ int Census(const Args& args) {
   }
 }
 
+// The window is found by caption and class; its thread is hooked and the hook delivers
+// WM_DPICHANGED (see menuhook.h).
+int DpiChange(const Args& args) {
+  HWND window = FindWindowW(args.Text(1).c_str(), args.Text(0).c_str());
+  MenuReader reader;
+  const std::string error = reader.Open();
+  const auto failed = [](const std::string& why, int status) {
+    return Answer(JsonObject().Bool("changed", false).Utf8("error", why), status);
+  };
+  if (!error.empty()) return failed(error, 2);
+  if (window == nullptr) return failed("no window", 1);
+  if (!reader.Hook(window)) return failed("SetWindowsHookEx failed", 1);
+  DWORD_PTR ignored = 0;
+  const bool sent = SendMessageTimeoutW(window, RegisterWindowMessageW(menuhook::kDpiChangeMessage),
+                                        static_cast<WPARAM>(args.Int(2)), 0, SMTO_ABORTIFHUNG, 5000,
+                                        &ignored) != 0;
+  return sent ? Answer(JsonObject().Bool("changed", true), 0) : failed("no answer", 1);
+}
+
 constexpr probe::Command kCommands[] = {
     {L"read", "[MS]", "the shown popup menus and their items, outermost first", 0, 1, Read},
     {L"choose", "HEXCAPTION [MS]",
      "choose the item with exactly that caption in the innermost open menu", 1, 2, Choose},
     {L"census", "HEXTITLE [MS]",
      "USER and GDI objects held by the process of the window with that title", 1, 2, Census},
+    {L"dpi", "HEXTITLE HEXCLASS DPI",
+     "deliver WM_DPICHANGED for DPI to that window inside its own thread", 3, 3, DpiChange},
 };
 
 }  // namespace

@@ -109,19 +109,21 @@ class MarrowgateCase(harness.WineTestCase):
     def test_window_layout(self):
         self.start()
         window = self.window()
-        # 6435 x 4530 twips at the desktop's 96 dpi, centred on the screen.
+        # 6435 x 4530 twips at the desktop's 96 dpi, centred where no taskbar covers it.
         self.assertEqual(window["client"][2:], [429, 302])
         x, y, w, h = window["frame"]
-        width, height = harness.screen_size()
-        self.assertLessEqual(abs((x + w / 2) - width / 2), 1)
-        self.assertLessEqual(abs((y + h / 2) - height / 2), 1)
+        left, top, width, height = harness.work_area()
+        self.assertLess(height, harness.screen_size()[1], "no taskbar on the desktop")
+        self.assertLessEqual(abs((x + w / 2) - (left + width / 2)), 1)
+        self.assertLessEqual(abs((y + h / 2) - (top + height / 2)), 1)
         controls = window["controls"]
-        # Tab order: button, first list, its label, second list, its label.
+        # Tab order: the button, then each list after its label, which names it to a screen
+        # reader.
         self.assertEqual([c["class"].lower() for c in controls],
-                         ["button", "combobox", "static", "combobox", "static"])
-        self.assertEqual([c["text"] for c in controls[::2]], [APPLY] + LABELS)
+                         ["button", "static", "combobox", "static", "combobox"])
+        self.assertEqual([controls[k]["text"] for k in (0, 1, 3)], [APPLY] + LABELS)
         self.assertEqual(window["focus"], controls[0]["id"])
-        button, volume_list, volume_label, click_list, click_label = [c["rect"] for c in controls]
+        button, volume_label, volume_list, click_label, click_list = [c["rect"] for c in controls]
         self.assertEqual(button[:2], [336, 272])
         for label, combo in ((volume_label, volume_list), (click_label, click_list)):
             self.assertLess(label[0] + label[2], combo[0])       # left of its list
@@ -129,6 +131,39 @@ class MarrowgateCase(harness.WineTestCase):
             self.assertLessEqual(label[1] + label[3], combo[1] + combo[3])
         self.assertEqual(volume_list[0] + volume_list[2], button[0] + button[2])
         self.assertEqual(volume_list[0], click_list[0])
+
+        # Moved to a monitor of another scale, it is laid out again from the twips at that
+        # scale, edges and all.
+        for dpi in (144, 192, 96):
+            with self.subTest(dpi=dpi):
+                self.assertTrue(TOOL_WINDOW.change_dpi(dpi))
+                window = self.window()
+                harness.screenshot(f"marrowgate-{dpi}dpi")
+                self.assertEqual(window["client"][2:],
+                                 [harness.twips(6435, dpi), harness.twips(4530, dpi)])
+                left, top = harness.twips(5040, dpi), harness.twips(4080, dpi)
+                self.assertEqual(window["controls"][0]["rect"],
+                                 [left, top, harness.twips(6375, dpi) - left,
+                                  harness.twips(4455, dpi) - top])
+                label = window["controls"][1]["rect"]
+                self.assertEqual(label[:2], [harness.twips(120, dpi), harness.twips(240, dpi)])
+
+    def test_opens_at_the_scale_of_its_screen(self):
+        # A screen at 150 %: a program started now sees 144 dpi.
+        desktop = r"HKCU\Control Panel\Desktop"
+        set_dpi = ["add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/f", "/d"]
+        self.assertEqual(harness.run("reg", set_dpi + ["144"]).status, 0)
+        self.addCleanup(harness.run, "reg", set_dpi + ["96"])
+        self.start()
+        window = self.window()
+        self.assertEqual(window["client"][2:], [harness.twips(6435, 144), harness.twips(4530, 144)])
+        self.assertEqual(window["controls"][0]["rect"][:2],
+                         [harness.twips(5040, 144), harness.twips(4080, 144)])
+        left, top, width, height = window["frame"]
+        work = harness.work_area()
+        self.assertTrue(work[0] <= left and left + width <= work[0] + work[2] and
+                        work[1] <= top and top + height <= work[1] + work[3], (window, work))
+        harness.screenshot("marrowgate-opened-at-144dpi")
 
     def test_apply_writes_the_file_the_tray_program_reads(self):
         started = self.start()
@@ -162,20 +197,24 @@ class MarrowgateCase(harness.WineTestCase):
         self.wait_for_settings(b"[TOOL]\r\nVOLUME=MAX\r\nCLICK=VOLUME\r\n")
 
     def test_keyboard(self):
-        self.start()
+        started = self.start()
         ids = [c["id"] for c in self.window()["controls"]]
         # Enter on the focused button applies; the focus moves on to the first list.
         self.assertTrue(harness.probe("keys", "return")[0]["typed"])
         self.wait_for_settings(b"[TOOL]\r\nVOLUME=NORMAL\r\nCLICK=VOLUME\r\n")
-        self.assertEqual(self.window()["focus"], ids[1])
+        self.assertEqual(self.window()["focus"], ids[2])
         # Down picks the next volume range; Tab passes the label by.
         self.assertEqual(harness.probe("keys", "down", "tab")[0]["typed"], 2)
         self.assertEqual(self.shown_choices(), ([1, 0], True))
-        self.assertEqual(self.window()["focus"], ids[3])
+        self.assertEqual(self.window()["focus"], ids[4])
         self.assertEqual(harness.probe("keys", "shift-tab", "shift-tab")[0]["typed"], 2)
         self.assertEqual(self.window()["focus"], ids[0])
         harness.probe("keys", "space")
         self.wait_for_settings(b"[TOOL]\r\nVOLUME=LOW\r\nCLICK=VOLUME\r\n")
+        # Escape closes the window as its close box does: a pick not applied is dropped.
+        self.assertEqual(harness.probe("keys", "tab", "down", "escape")[0]["typed"], 3)
+        self.assertEqual(started.wait(10).status, 0)
+        self.assertEqual(self.read_settings(), b"[TOOL]\r\nVOLUME=LOW\r\nCLICK=VOLUME\r\n")
 
     def test_second_copy_ends_at_once(self):
         first = self.start()

@@ -275,6 +275,21 @@ class MonitorCase(harness.WineTestCase):
         for left, right in zip(rects, rects[1:]):
             self.assertLessEqual(left[0] + left[2], right[0], rects)
         harness.screenshot("priority-window-rows")
+        # Moved to a monitor of another scale, it is laid out again from the twips at that
+        # scale; the options still never overlap. (At 144 dpi it is taller than the test
+        # desktop, and a window never grows beyond the screen.)
+        for dpi in (120, 96):
+            with self.subTest(dpi=dpi):
+                self.assertTrue(PRIORITY_WINDOW.change_dpi(dpi))
+                window = self.window()
+                harness.screenshot(f"priority-window-{dpi}dpi")
+                self.assertEqual(window["client"][2:],
+                                 [harness.twips(7815, dpi), harness.twips(7635, dpi)])
+                self.assertEqual(self.control(window, OK_BUTTON)["rect"],
+                                 [harness.twips(t, dpi) for t in (6240, 7200, 1455, 375)])
+                rects = [self.control(window, i)["rect"] for i in OPTIONS]
+                for left, right in zip(rects, rects[1:]):
+                    self.assertEqual(left[0] + left[2], right[0], rects)
 
         self.press(OK_BUTTON)
         self.assertTrue(harness.wait_until(lambda: not self.windows_open(), 5),
@@ -325,6 +340,99 @@ class MonitorCase(harness.WineTestCase):
         # The passes resume with the list as it was before the discarded edits.
         self.wait_for_classes(watched, [HIGH], TICK + PASS_MARGIN)
 
+    def test_lists_stay_where_the_user_scrolled_them(self):
+        self.write_watch_list(*[watch_entry(f"Program{k}.exe", "HIGH") for k in range(20)])
+        self.start_tidewarden()
+        self.open_window()
+        self.pick_row(WATCH_LIST, lambda r: r.startswith("Program0.exe "))
+        self.assertTrue(PRIORITY_WINDOW.probe("list-top", WATCH_LIST, 14)["scrolled"])
+        time.sleep(2.5)   # two refreshes of the window
+        shown = self.control(self.window(), WATCH_LIST)
+        self.assertEqual((shown["top"], shown["selected"]), (14, 0))
+        # A row added below leaves it where it is too.
+        self.pick_row(RUNNING_LIST, lambda r: r.startswith("Tidewarden.exe "))
+        self.press(ADD_BUTTON)
+        shown = self.control(self.window(), WATCH_LIST)
+        self.assertEqual((len(shown["items"]), shown["top"], shown["selected"]), (21, 14, 0))
+
+    def keys(self, *names):
+        self.assertEqual(harness.probe("keys", *names)[0]["typed"], len(names), names)
+
+    def focus(self):
+        return self.window()["focus"]
+
+    def test_keyboard_alone_never_changes_a_class_until_space(self):
+        self.write("Process2.ini", b"ON\r\n")
+        self.write_watch_list(watch_entry("Other.exe", "HIGH"), watch_entry("Watched.exe", ""))
+        before = self.read("Process.ini")
+        watched = self.start_programs("Watched.exe", 1)
+        self.start_tidewarden()
+        self.open_window()
+        # The focus starts in the running list; an arrow key there picks a row as a click does,
+        # and Enter on the focused ↓↓追加する↓↓ adds it.
+        self.assertEqual(self.focus(), RUNNING_LIST)
+        self.keys("down", "tab")
+        self.assertEqual(self.focus(), ADD_BUTTON)
+        picked = self.control(self.window(), RUNNING_LIST)
+        self.assertGreaterEqual(picked["selected"], 0)
+        self.keys("return")
+        self.assertTrue(self.window(), "Enter on the add button closed the window")
+        entries = self.control(self.window(), WATCH_LIST)["items"]
+        self.assertEqual(len(entries), 3, entries)
+        wordless = entries[1]
+        self.assertEqual(entries[2][:32].rstrip(), picked["items"][picked["selected"]][:32].rstrip())
+
+        # Column headings are passed by. In the watch list the arrows pick entries: one with a
+        # word checks its option, one without checks none.
+        self.keys("tab")
+        self.assertEqual(self.focus(), WATCH_LIST)
+        self.keys("down")
+        self.assertEqual(self.option_states(), ([True] * 4, [False, True, False, False]))
+        self.keys("down")
+        self.assertEqual(self.option_states(), ([True] * 4, [False] * 4))
+        # Tab reaches the options at the first; neither Tab nor the arrows choose.
+        self.keys("tab")
+        self.assertEqual(self.focus(), DELETE_BUTTON)
+        self.keys("tab")
+        self.assertEqual(self.focus(), REALTIME_OPTION)
+        self.keys("down")
+        self.assertEqual(self.focus(), HIGH_OPTION)
+        # What Windows sends as the focus reaches an unchecked option chooses nothing either.
+        answer = PRIORITY_WINDOW.probe("notify", IDLE_OPTION, 0)   # BN_CLICKED
+        self.assertTrue(answer and answer["sent"], answer)
+        self.assertEqual(self.option_states()[1], [False] * 4)
+        self.assertEqual(classes(watched), [NORMAL])
+        self.assertEqual(self.control(self.window(), WATCH_LIST)["items"][1], wordless)
+        # Space chooses the focused option and applies it at once.
+        self.keys("space")
+        self.wait_for_classes(watched, [HIGH], 5)
+        self.assertEqual(self.option_states()[1], [False, True, False, False])
+        self.assertEqual(self.control(self.window(), WATCH_LIST)["items"][1],
+                         watch_entry("Watched.exe", "HIGH"))
+        self.keys("tab")
+        self.assertEqual(self.focus(), OK_BUTTON)
+        self.keys("shift-tab")
+        self.assertEqual(self.focus(), HIGH_OPTION)   # the checked one
+        harness.screenshot("priority-window-keyboard")
+        # Away to another window and back, the focus is where it was.
+        other = harness.Started(self.folder.exe("Marrowgate.exe"), [])
+        self.addCleanup(other.kill)
+        marrowgate = harness.TopWindow("Tidewardenツールの設定", "MarrowgateForm")
+        self.assertTrue(harness.wait_until(lambda: (marrowgate.shown() or {}).get("foreground"),
+                                           STARTUP), "the other window never came to the front")
+        self.assertTrue(marrowgate.close())
+        self.assertEqual(other.wait(10).status, 0)
+        self.assertTrue(harness.wait_until(lambda: self.window()["foreground"], 5),
+                        "the window did not come back to the front")
+        self.assertEqual(self.focus(), HIGH_OPTION)
+        self.assertEqual(classes(watched), [HIGH])
+
+        # Escape closes as the close box does: the edits are dropped, the passes resume.
+        self.keys("escape")
+        self.assertTrue(harness.wait_until(lambda: not self.windows_open(), 5),
+                        "Escape did not close the window")
+        self.assertEqual(self.read("Process.ini"), before)
+
     def test_a_name_the_code_page_cannot_hold_is_refused_with_a_message(self):
         # Shift-JIS has no "é": the file would keep "cafe.exe", which matches nothing running.
         self.start_programs("café.exe", 1)
@@ -337,5 +445,7 @@ class MonitorCase(harness.WineTestCase):
         self.assertTrue(box and box["found"], "no message box")
         harness.screenshot("priority-window-name-refused")
         self.assertIn("café.exe", box["text"])
+        # The box is the window's own: the window takes nothing while it shows.
+        self.assertFalse(self.window()["enabled"])
         self.assertTrue(harness.read_message_box("Tidewarden ", press=True)["found"])
         self.assertEqual(self.control(self.window(), WATCH_LIST)["items"], [])

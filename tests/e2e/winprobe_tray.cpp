@@ -109,10 +109,15 @@ int RemoveTrayIcon(const Args& args) {
 int Screen(const Args&) {
   POINT at{};
   const bool known = GetCursorPos(&at) != FALSE;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   return Answer(
       JsonObject()
           .Number("width", GetSystemMetrics(SM_CXSCREEN))
           .Number("height", GetSystemMetrics(SM_CYSCREEN))
+          .Raw("work", "[" + std::to_string(work.left) + "," + std::to_string(work.top) + "," +
+                           std::to_string(work.right - work.left) + "," +
+                           std::to_string(work.bottom - work.top) + "]")
           .Raw("pointer",
                known ? "[" + std::to_string(at.x) + "," + std::to_string(at.y) + "]" : "null"),
       0);
@@ -144,7 +149,8 @@ constexpr probe::Command kCommands[] = {
      0, 0, BroadcastTaskbarCreated},
     {L"tray-remove", "CLASS ID", "take away the tray icon ID of the window of that class", 2, 2,
      RemoveTrayIcon},
-    {L"screen", "", "screen size and pointer position", 0, 0, Screen},
+    {L"screen", "", "screen size, work area (left, top, width, height) and pointer position", 0, 0,
+     Screen},
     {L"display-mode", "W H BITS", "switch the display (and store it)", 3, 3, SetDisplayMode},
 };
 

@@ -122,6 +122,7 @@ void AddEntries(JsonObject& entry, HWND box, const EntryMessages& messages) {
     items.Add(probe_text::Json(EntryText(box, messages, i)));
   }
   entry.Raw("items", items.Str()).Number("selected", static_cast<long long>(selected));
+  if (&messages == &kListBox) entry.Number("top", static_cast<long long>(Ask(box, LB_GETTOPINDEX)));
 }
 
 std::string RectJson(const RECT& rect) {
@@ -218,6 +219,15 @@ int Pick(const Args& args, const PickKind& kind) {
 int ComboPick(const Args& args) { return Pick(args, kComboPick); }
 int ListPick(const Args& args) { return Pick(args, kListPick); }
 
+// The scroll bar's work: row N of that list box at its top, the selection left as it is.
+int ListTop(const Args& args) {
+  HWND window = TargetWindow(args);
+  HWND box = window != nullptr ? GetDlgItem(window, args.Int(2)) : nullptr;
+  const bool scrolled =
+      box != nullptr && Ask(box, LB_SETTOPINDEX, static_cast<WPARAM>(args.Int(3))) != LB_ERR;
+  return Answer(JsonObject().Bool("scrolled", scrolled), scrolled ? 0 : 1);
+}
+
 // A button press may open a modal box that holds the answer back; the timeout says so
 // ("answered": false) instead of hanging the probe.
 int Press(const Args& args) {
@@ -230,6 +240,22 @@ int Press(const Args& args) {
   const bool answered =
       SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
   return Answer(JsonObject().Bool("pressed", true).Bool("answered", answered), 0);
+}
+
+// What a control tells its window by itself, without the user doing anything the control
+// would see: Windows, for one, reports a click when the focus reaches an unchecked radio button.
+int Notify(const Args& args) {
+  HWND window = TargetWindow(args);
+  HWND control = window != nullptr ? GetDlgItem(window, args.Int(2)) : nullptr;
+  if (control == nullptr) {
+    return Answer(JsonObject().Bool("sent", false).Utf8("error", "no such control"), 1);
+  }
+  DWORD_PTR ignored = 0;
+  const bool sent = SendMessageTimeoutW(
+                        window, WM_COMMAND,
+                        MAKEWPARAM(static_cast<WORD>(args.Int(2)), static_cast<WORD>(args.Int(3))),
+                        reinterpret_cast<LPARAM>(control), SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+  return Answer(JsonObject().Bool("sent", sent), sent ? 0 : 1);
 }
 
 int Close(const Args& args) {
@@ -258,7 +284,11 @@ constexpr probe::Command kCommands[] = {
     {L"list-pick", "HEXTITLE HEXCLASS ID N",
      "select row N of that list box (-1: none) and tell its window, as a user's click does", 4, 4,
      ListPick},
+    {L"list-top", "HEXTITLE HEXCLASS ID N",
+     "scroll that list box so that row N is its top row, as its scroll bar does", 4, 4, ListTop},
     {L"press", "HEXTITLE HEXCLASS ID", "click the button with that id (BM_CLICK)", 3, 3, Press},
+    {L"notify", "HEXTITLE HEXCLASS ID CODE",
+     "send that window the notification CODE (WM_COMMAND) from its control ID", 4, 4, Notify},
     {L"close", "HEXTITLE HEXCLASS", "close that window as its close box does", 2, 2, Close},
 };
 

@@ -31,32 +31,32 @@ using Kind = PriorityControlKind;
 using Role = PriorityControlRole;
 
 constexpr std::array<PriorityWindowControl, 18> kControls = {{
-    {Role::RunningLabel, Kind::Label, u"実行中プロセス", {120, 120, 1185, 180}, 0},
     {Role::NameHeading, Kind::ColumnHeading, u"プロセス", {120, 360, 3375, 255}, 0},
     {Role::PriorityHeading, Kind::ColumnHeading, u"優先度", {3480, 360, 1215, 255}, 0},
     {Role::ThreadCountHeading, Kind::ColumnHeading, u"スレッド数", {4680, 360, 1215, 255}, 0},
     {Role::ProcessIdHeading, Kind::ColumnHeading, u"ハンドル", {5880, 360, 1815, 255}, 0},
+    {Role::RunningLabel, Kind::Label, u"実行中プロセス", {120, 120, 1185, 180}, 0},
     {Role::RunningList, Kind::List, u"", {120, 600, 7575, 3570}, 101},
     {Role::AddButton, Kind::PushButton, u"↓↓追加する↓↓", {2400, 4320, 3015, 375}, 103},
-    {Role::WatchLabel, Kind::Label, u"優先度変更設定", {120, 4800, 1260, 180}, 0},
     {Role::PathHeading, Kind::ColumnHeading, u"プロセス(フルパス)", {120, 5040, 6375, 255}, 0},
     {Role::WatchPriorityHeading, Kind::ColumnHeading, u"優先度", {6480, 5040, 1215, 255}, 0},
+    {Role::WatchLabel, Kind::Label, u"優先度変更設定", {120, 4800, 1260, 180}, 0},
     {Role::WatchList, Kind::List, u"", {120, 5280, 7575, 1230}, 102},
-    {Role::OptionFrame, Kind::GroupFrame, u"", {1560, 6600, 6135, 495}, 0},
     {Role::DeleteButton, Kind::PushButton, u"削除", {120, 6720, 1335, 375}, 104},
-    {Role::OkButton, Kind::PushButton, u"OK", {6240, 7200, 1455, 375}, kOkCommand},
+    {Role::OptionFrame, Kind::GroupFrame, u"", {1560, 6600, 6135, 495}, 0},
     // Inside the frame, 120 twips from its left and 160 below its top.
     {Role::RealtimeOption, Kind::OptionButton, u"リアルタイム", {1680, 6760, 1575, 255}, 110},
     {Role::HighOption, Kind::OptionButton, u"高", {3240, 6760, 1575, 255}, 111},
     {Role::NormalOption, Kind::OptionButton, u"普通", {4560, 6760, 1575, 255}, 112},
     {Role::IdleOption, Kind::OptionButton, u"アイドル", {6000, 6760, 1575, 255}, 113},
+    {Role::OkButton, Kind::PushButton, u"OK", {6240, 7200, 1455, 375}, kOkCommand},
 }};
 
 constexpr bool EachControlAtItsRole() {
   for (size_t k = 0; k < kControls.size(); ++k) {
     if (static_cast<size_t>(kControls[k].role) != k) return false;
   }
-  return kControls.back().role == Role::IdleOption;
+  return kControls.back().role == Role::OkButton;
 }
 static_assert(EachControlAtItsRole(), "a control's place in the table is its role");
 
@@ -172,7 +172,9 @@ void PriorityWindow::OnWatchEntryClicked(std::optional<size_t> entry) {
   entrySelection_ = entry;
   if (!entry || *entry >= entries_.size()) return;
   optionsEnabled_ = true;
-  if (const auto option = OptionOfEntry(entries_[*entry])) selectedOption_ = option;
+  // An entry without a word shows no option chosen: a left-over check would let Space apply
+  // another entry's class to this program.
+  selectedOption_ = OptionOfEntry(entries_[*entry]);
 }
 
 void PriorityWindow::OnPriorityOptionClicked(int index) {

@@ -25,27 +25,28 @@ enum class PriorityControlKind {
   OptionButton,
 };
 
-// The controls in the order they are created, which is the order Tab walks them in; a
-// control's place in the table is its role.
+// The controls in the order they are created, which is the order Tab walks them in and a
+// screen reader reads them in: each label comes just before the list it names, so the list
+// is read out with its name. A control's place in the table is its role.
 enum class PriorityControlRole {
-  RunningLabel,
   NameHeading,
   PriorityHeading,
   ThreadCountHeading,
   ProcessIdHeading,  // captioned "handle"; its column shows the process id
+  RunningLabel,
   RunningList,
   AddButton,
-  WatchLabel,
   PathHeading,
   WatchPriorityHeading,
+  WatchLabel,
   WatchList,
-  OptionFrame,
   DeleteButton,
-  OkButton,
+  OptionFrame,
   RealtimeOption,
   HighOption,
   NormalOption,
   IdleOption,
+  OkButton,
 };
 
 // The option buttons in the order of the priority options they choose.
@@ -76,7 +77,6 @@ struct PriorityWindowPorts {
   ProgramState& state;
   platform::Files& files;          // whether a name survives the watch list's file
   platform::Processes& processes;  // an option applies its class at once
-  platform::MessageBoxes& boxes;
 };
 
 // The process-priority settings window: its two lists, their selections and the option
@@ -95,12 +95,13 @@ class PriorityWindow {
   static common::PixelRect PlaceControl(PriorityControlRole role, int dpiX, int dpiY,
                                         TextExtent caption);
 
-  explicit PriorityWindow(const PriorityWindowPorts& ports)
+  // `boxes` speak for the window on screen, which owns them.
+  PriorityWindow(const PriorityWindowPorts& ports, platform::MessageBoxes& boxes)
       : monitor_(ports.monitor),
         state_(ports.state),
         files_(ports.files),
         processes_(ports.processes),
-        boxes_(ports.boxes) {}
+        boxes_(boxes) {}
 
   void Open();
   void OnRefreshTimer() { RefreshRunningList(); }

@@ -11,7 +11,7 @@ namespace {
 using platform::PriorityClass;
 
 struct WindowTest : ::testing::Test, MonitorFixture {
-  PriorityWindow window{{monitor, state, files, processes, boxes}};
+  PriorityWindow window{{monitor, state, files, processes}, boxes};
 
   void SetUp() override {
     processes.running_ = {{0x10, 2, 8, u"C:\\SYS\\A.EXE"},
@@ -99,7 +99,7 @@ TEST_F(WindowTest, AddRefusesANameThatWouldBreakTheLine) {
   for (const auto& c : cases) {
     processes.running_ = {{0x20, 1, 8, c.path}};
     boxes.shown_.clear();
-    PriorityWindow fresh{{monitor, state, files, processes, boxes}};
+    PriorityWindow fresh{{monitor, state, files, processes}, boxes};
     fresh.Open();
     fresh.OnRunningRowClicked(0);
     fresh.OnAddClicked();
@@ -130,8 +130,8 @@ TEST_F(WindowTest, SelectingAnEntryEnablesAndSetsTheOptions) {
   window.OnWatchEntryClicked(0);
   EXPECT_TRUE(window.OptionsEnabled());
   EXPECT_EQ(window.SelectedOption(), 2);  // NORMAL: the folder's name is not a word
-  window.OnWatchEntryClicked(1);          // no word: the options keep their state
-  EXPECT_EQ(window.SelectedOption(), 2);
+  window.OnWatchEntryClicked(1);          // no word: no option is chosen
+  EXPECT_EQ(window.SelectedOption(), std::nullopt);
   window.OnWatchEntryClicked(std::nullopt);
   EXPECT_TRUE(window.OptionsEnabled());
 }
@@ -199,7 +199,7 @@ TEST(PriorityWindowFile, AListNotTakenIsToldAndNeverWrittenOver) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
     MonitorFixture m;
-    PriorityWindow window{{m.monitor, m.state, m.files, m.processes, m.boxes}};
+    PriorityWindow window{{m.monitor, m.state, m.files, m.processes}, m.boxes};
     m.processes.running_ = {{0x10, 2, 8, u"C:\\SYS\\A.EXE"}};
     m.files.files_[m.watchFile] = u"OLD HIGH\r\n";
     if (c.unreadable) m.files.unreadable_.insert(m.watchFile);
@@ -245,6 +245,23 @@ TEST(PriorityWindowLayout, EachControlThatActsIsFoundByItsOwnCommand) {
   }
   EXPECT_EQ(PriorityWindow::ControlOfCommand(0), std::nullopt);
   EXPECT_EQ(PriorityWindow::Control(PriorityControlRole::OkButton).command, kOkCommand);
+}
+
+TEST(PriorityWindowLayout, TabAndReadingOrderFollowTheEye) {
+  using Role = PriorityControlRole;
+  std::vector<Role> acting;
+  const auto controls = PriorityWindow::Controls();
+  for (size_t k = 0; k < controls.size(); ++k) {
+    if (controls[k].command != 0) acting.push_back(controls[k].role);
+    // A screen reader names a list by the label created just before it.
+    if (controls[k].kind == PriorityControlKind::List) {
+      ASSERT_GT(k, 0u);
+      EXPECT_EQ(controls[k - 1].kind, PriorityControlKind::Label) << static_cast<int>(k);
+    }
+  }
+  EXPECT_EQ(acting, (std::vector<Role>{Role::RunningList, Role::AddButton, Role::WatchList,
+                                       Role::DeleteButton, Role::RealtimeOption, Role::HighOption,
+                                       Role::NormalOption, Role::IdleOption, Role::OkButton}));
 }
 
 TEST(PriorityWindowLayout, ALabelIsAsLargeAsItsTextAndNeverSmallerThanLaidOut) {
