@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds the three presets with warnings as errors,
-# runs the unit tests on Linux and the end-to-end tests of the real programs under Wine.
+# runs the unit tests on Linux and, built for Windows, under Wine, and the end-to-end tests of
+# the real programs under Wine.
 # Ends with one line "N passed, N failed"; exits non-zero when anything failed.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -85,6 +86,52 @@ build win64 && built+=(64)
 # shellcheck source=tools/i386_emulator.sh
 source tools/i386_emulator.sh
 runner=()  # what a run is started through: nothing, or the i386 emulator's namespace
+not_run=()
+emulator() {  # sets qemu to an emulator that starts Wine's 32-bit loader here, or says why not
+  qemu=$(tw_i386_emulator build 2>build/i386-emulator.log) &&
+    tw_with_i386_emulator "$qemu" "${TW_WINE_LIBDIR:-/usr/lib/wine}/wine" --version \
+      >>build/i386-emulator.log 2>&1 && return 0
+  cat build/i386-emulator.log
+  return 1
+}
+# The win32 build runs natively where the kernel runs 32-bit programs, else through qemu-i386
+# (tools/i386_emulator.sh); TW_WIN32_VIA=emulator asks for the emulator on any machine.
+if [ "${TW_WIN32_VIA:-}" != emulator ] && tw_i386_native; then
+  win32_via=native
+elif emulator; then
+  win32_via=emulator
+else
+  win32_via=none
+fi
+
+# The unit tests again, built for Windows and run under Wine: MinGW's compiler and runtime are
+# the programs' own, so a difference from Linux shows here. One pass or one failure per build,
+# like the sanitizer run.
+unit_wine() {  # BITS
+  if [[ " ${built[*]} " != *" $1 "* ]]; then
+    echo "Not run: the unit tests on the win$1 build, which failed to build"
+    return 0
+  fi
+  local log=build/unit-wine-$1.log names
+  "${runner[@]}" tools/unit_wine.sh "$1" | tee "$log"
+  if [ "${PIPESTATUS[0]}" -eq 0 ]; then
+    passed=$((passed + 1))
+  else
+    names=$(sed -n 's/^  FAILED: //p' "$log" | head -n 5 | paste -sd ';' - | sed 's/;/; /g')
+    broken+=("unit tests on the win$1 build under Wine: ${names:-see $log}")
+  fi
+}
+case $win32_via in
+  native) unit_wine 32 ;;
+  emulator)
+    runner=(tw_with_i386_emulator "$qemu")
+    unit_wine 32
+    runner=()
+    ;;
+  none) not_run+=("the unit tests on the win32 build (build/i386-emulator.log)") ;;
+esac
+unit_wine 64
+
 e2e() {  # BITS PATTERNS NAME: one run on a desktop of its own, printed and kept in its log
   local counts=build/e2e-counts-$1-$3
   if [[ " ${built[*]} " != *" $1 "* ]]; then
@@ -124,17 +171,7 @@ run_e2e() {  # BITS
   add_counts "$1" tray
 }
 
-# The win32 build runs natively where the kernel runs 32-bit programs, else through qemu-i386
-# (tools/i386_emulator.sh); TW_WIN32_VIA=emulator asks for the emulator on any machine.
-not_run=()
-emulator() {  # sets qemu to an emulator that starts Wine's 32-bit loader here, or says why not
-  qemu=$(tw_i386_emulator build 2>build/i386-emulator.log) &&
-    tw_with_i386_emulator "$qemu" "${TW_WINE_LIBDIR:-/usr/lib/wine}/wine" --version \
-      >>build/i386-emulator.log 2>&1 && return 0
-  cat build/i386-emulator.log
-  return 1
-}
-if [ "${TW_WIN32_VIA:-}" != emulator ] && tw_i386_native; then
+if [ $win32_via = native ]; then
   echo "This machine runs 32-bit programs: the end-to-end tests run on both builds, natively."
   run_e2e 32
   run_e2e 64
@@ -148,7 +185,7 @@ if [ "${TW_WIN32_VIA:-}" != emulator ] && tw_i386_native; then
   else
     not_run+=("the win32 check through qemu-i386 (build/i386-emulator.log)")
   fi
-elif emulator; then
+elif [ $win32_via = emulator ]; then
   if [ "${TW_WIN32_VIA:-}" = emulator ]; then
     echo "TW_WIN32_VIA=emulator: the win32 end-to-end tests run through qemu-i386."
   else

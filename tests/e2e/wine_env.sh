@@ -5,6 +5,7 @@
 # Source this file, then:
 #   winenv_detect                     # sets TW_WINE_BITS, TW_WINE, ... (start calls it)
 #   winenv_start WORKDIR CACHEDIR     # private Xvfb + Wine prefix + desktop with taskbar
+#   winenv_start_console WORKDIR CACHEDIR  # the prefix alone, for console programs
 #   "$TW_WINE" path/to/program.exe    # run programs on that desktop
 #   winenv_screenshot out.png
 #   winenv_stop                       # safe to call twice and from a trap
@@ -233,9 +234,62 @@ _winenv_winpath() {
     printf 'Z:%s\n' "$p"
 }
 
+# The run's prefix, copied from the template, and the settings of its session's programs (in
+# _TW_SETTINGS until _winenv_session exports them).
+_winenv_prefix() {  # CACHEDIR PREFIX LOGDIR
+    _TW_SETTINGS=$(python3 "$_TW_E2E_DIR/wine_prefix.py" "$1" "$2") || return 1
+    TW_WINE_PREFIX=$2
+    TW_WINE_LOGDIR=$3
+    export TW_WINE_PREFIX TW_WINE_LOGDIR
+}
+
+_winenv_session() {
+    local setting
+    while IFS= read -r setting; do
+        # bash itself cannot load the private locale; keep it quiet.
+        { export "${setting?}"; } 2>/dev/null
+    done <<<"$_TW_SETTINGS"
+    unset LANGUAGE
+}
+
+# A persistent server keeps the session up between programs.
+_winenv_server() {
+    local srv_pid
+    if ! timeout -k 2 20 "$TW_WINESERVER" -p </dev/null >>"$TW_WINE_LOGDIR/wineserver.log" 2>&1; then
+        _winenv_log "wineserver -p failed"
+        winenv_stop
+        return 1
+    fi
+    srv_pid=$(_winenv_server_pid "$TW_WINE_PREFIX") && _TW_SERVER_PID=$srv_pid
+    return 0
+}
+
+# The same prefix and session without a display: console programs (the unit tests) need none,
+# and a caller's own screen must not get Wine's windows. Stopped by winenv_stop as well.
+winenv_start_console() {
+    local workdir=${1:?usage: winenv_start_console WORKDIR CACHEDIR}
+    local cache=${2:?usage: winenv_start_console WORKDIR CACHEDIR} t0
+    if [[ -n ${TW_WINE_PREFIX:-} ]]; then
+        _winenv_log "already started (prefix $TW_WINE_PREFIX); call winenv_stop first"
+        return 1
+    fi
+    t0=$(_winenv_now_ms)
+    mkdir -p "$workdir" "$cache" || return 1
+    workdir=$(cd "$workdir" && pwd -P) || return 1
+    cache=$(cd "$cache" && pwd -P) || return 1
+    winenv_detect || return 1
+    mkdir -p "$workdir/logs" || return 1
+    _winenv_prefix "$cache" "$workdir/prefix" "$workdir/logs" || return 1
+    unset DISPLAY WAYLAND_DISPLAY
+    _winenv_session || return 1
+    _winenv_server || return 1
+    TW_WINE_START_MS=$(($(_winenv_now_ms) - t0))
+    export TW_WINE_START_MS
+}
+
 winenv_start() {
     local workdir=${1:?usage: winenv_start WORKDIR CACHEDIR} cache=${2:?usage: winenv_start WORKDIR CACHEDIR}
-    local prefix logdir settings setting ready deadline state t0 srv_pid
+    local prefix logdir ready deadline state t0
     local timeout=${TW_WINE_START_TIMEOUT:-90}
     if [[ -n ${TW_WINE_PREFIX:-} ]]; then
         _winenv_log "already started (prefix $TW_WINE_PREFIX); call winenv_stop first"
@@ -256,11 +310,7 @@ winenv_start() {
     # An Xvfb left by a run in this work dir that was not stopped.
     _winenv_kill_stale_xvfb "$logdir"
     mkdir -p "$logdir" || return 1
-    # The prefix, and the NAME=VALUE settings of the session's programs.
-    settings=$(python3 "$_TW_E2E_DIR/wine_prefix.py" "$cache" "$prefix") || return 1
-    TW_WINE_PREFIX=$prefix
-    TW_WINE_LOGDIR=$logdir
-    export TW_WINE_PREFIX TW_WINE_LOGDIR
+    _winenv_prefix "$cache" "$prefix" "$logdir" || return 1
 
     if [[ ${TW_WINE_USE_DISPLAY:-0} == 1 && -n ${DISPLAY:-} ]]; then
         # Show the desktop on the caller's own screen (start.sh with a display).
@@ -272,24 +322,13 @@ winenv_start() {
     fi
 
     export DISPLAY=$TW_WINE_DISPLAY
-    while IFS= read -r setting; do
-        # bash itself cannot load the private locale; keep it quiet.
-        { export "${setting?}"; } 2>/dev/null
-    done <<<"$settings"
-    unset LANGUAGE
+    _winenv_session || return 1
     if [[ -n ${_TW_XVFB_PID:-} ]]; then
         # An empty authority file: a caller's cookies must not be sent to our Xvfb.
         : >"$logdir/xauthority"
         export XAUTHORITY=$logdir/xauthority
     fi
-
-    # A persistent server keeps the desktop's session up between programs.
-    if ! timeout -k 2 20 "$TW_WINESERVER" -p </dev/null >>"$logdir/wineserver.log" 2>&1; then
-        _winenv_log "wineserver -p failed"
-        winenv_stop
-        return 1
-    fi
-    srv_pid=$(_winenv_server_pid "$prefix") && _TW_SERVER_PID=$srv_pid
+    _winenv_server || return 1
 
     ready=$logdir/keeper.ready
     rm -f "$ready"

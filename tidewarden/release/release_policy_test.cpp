@@ -64,9 +64,10 @@ TEST_F(ReleaseTest, NeedsReleaseIsStrictlyBelowTheThreshold) {
     double threshold;
     bool needed;
   } cases[] = {
-      {256, 70, 0.25, false},  // 0.273
-      {256, 60, 0.25, true},   // 0.234
-      {256, 64, 0.25, false},  // exactly the threshold
+      {256, 70, 0.25, false},    // 0.273
+      {256, 60, 0.25, true},     // 0.234
+      {256, 64, 0.25, false},    // exactly the threshold
+      {1000, 100, 0.10, false},  // the same, with a threshold the double rounds up
       {1000, 299, 0.30, true},  {24576, 20000, 0.25, false},
       {24576, 300, 0.25, true}, {256, 0, 0.0, false},
   };
