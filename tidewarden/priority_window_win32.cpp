@@ -187,7 +187,7 @@ void PriorityWindowWin32::Open() {
   // Made hidden on the monitor the user is at, so that it has that monitor's DPI; its size
   // and place follow from that.
   const POINT corner = platform::win32::WorkAreaCornerWhereTheUserIs();
-  window_ = CreateWindowExW(0, kClass, Wide(PriorityWindow::kCaption), kWindowStyle, corner.x,
+  window_ = CreateWindowExW(0, kClass, Wide(PriorityLayout::kCaption), kWindowStyle, corner.x,
                             corner.y, 0, 0, nullptr, nullptr, instance_, this);
   if (window_ == nullptr) return;
   // Its boxes keep the window disabled behind them, so no second box can be stacked on one.
@@ -216,7 +216,7 @@ SIZE PriorityWindowWin32::LayOut(int dpi) {
   // The twips grow with the dialog font when the user has made text larger.
   const int layoutDpi = common::TextScaledDpi(dpi, shown.lfHeight);
   listFont_ = CreateListFont(layoutDpi);
-  for (const PriorityWindowControl& control : PriorityWindow::Controls()) {
+  for (const PriorityWindowControl& control : PriorityLayout::Controls()) {
     HWND child = Child(control.role);
     SendMessageW(child, WM_SETFONT,
                  reinterpret_cast<WPARAM>(control.kind == Kind::List ? listFont_ : uiFont_), TRUE);
@@ -224,14 +224,14 @@ SIZE PriorityWindowWin32::LayOut(int dpi) {
     const TextExtent caption =
         control.kind == Kind::Label ? Measure(control.caption) : TextExtent{0, 0};
     const common::PixelRect at =
-        PriorityWindow::PlaceControl(control.role, layoutDpi, layoutDpi, caption);
+        PriorityLayout::PlaceControl(control.role, layoutDpi, layoutDpi, caption);
     SetWindowPos(child, nullptr, at.left, at.top, at.width, at.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (oldUiFont != nullptr) DeleteObject(oldUiFont);
   if (oldListFont != nullptr) DeleteObject(oldListFont);
-  return {common::TwipsToPixels(PriorityWindow::kClientWidth, layoutDpi),
-          common::TwipsToPixels(PriorityWindow::kClientHeight, layoutDpi)};
+  return {common::TwipsToPixels(PriorityLayout::kClientWidth, layoutDpi),
+          common::TwipsToPixels(PriorityLayout::kClientHeight, layoutDpi)};
 }
 
 TextExtent PriorityWindowWin32::Measure(std::u16string_view caption) const {
@@ -249,8 +249,8 @@ TextExtent PriorityWindowWin32::Measure(std::u16string_view caption) const {
 
 void PriorityWindowWin32::CreateControls() {
   // Placed and given their fonts by LayOut.
-  controls_.assign(PriorityWindow::Controls().size(), nullptr);
-  for (const PriorityWindowControl& control : PriorityWindow::Controls()) {
+  controls_.assign(PriorityLayout::Controls().size(), nullptr);
+  for (const PriorityWindowControl& control : PriorityLayout::Controls()) {
     const std::u16string text(control.caption);
     HWND child = CreateWindowExW(
         0, ClassOf(control.kind), Wide(text), StyleOf(control), 0, 0, 0, 0, window_,
@@ -300,7 +300,7 @@ void PriorityWindowWin32::OnCommand(int id, int code) {
     Close();  // Escape: as the close box
     return;
   }
-  std::optional<Role> role = PriorityWindow::ControlOfCommand(id);
+  std::optional<Role> role = PriorityLayout::ControlOfCommand(id);
   if (!role) return;
   if (*role == Role::OkButton && code == BN_CLICKED) {
     // The dialog keyboard handling reports Enter anywhere as OK's id: it presses the push
