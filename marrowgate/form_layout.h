@@ -4,6 +4,7 @@
 #include <span>
 #include <string_view>
 
+#include "common/form_controls.h"
 #include "common/twips.h"
 
 namespace marrowgate {
@@ -17,11 +18,7 @@ inline constexpr std::array<std::u16string_view, 3> kVolumeItems = {u"ノーマ�
                                                                     u"スピーカー"};
 inline constexpr std::array<std::u16string_view, 2> kClickItems = {u"音量", u"解像度変更"};
 
-enum class ControlKind {
-  Button,        // a push button
-  DropDownList,  // a combo box whose list is picked from, never typed into
-  Label,
-};
+using ControlKind = common::ControlKind;
 
 // The controls, in tab order, each label just before the list it names: a screen reader names
 // a list by the label before it. A control's place in the table is its ControlIndex.

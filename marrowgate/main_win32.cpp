@@ -28,13 +28,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   marrowgate::SettingsWindowWin32 window(instance, form, showCommand);
 
   if (!marrowgate::Start(lifetime, window, form)) return 0;
-  if (window.Handle() == nullptr) return 1;
-  boxes.SetOwner(window.Handle());
+  if (window.Window() == nullptr) return 1;
+  boxes.SetOwner(window.Window());
 
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     // Tab between the controls, Enter on the button.
-    if (window.Handle() != nullptr && IsDialogMessageW(window.Handle(), &message)) continue;
+    if (window.Window() != nullptr && IsDialogMessageW(window.Window(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -20,72 +20,24 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 
 int IdOf(ControlIndex index) { return kFirstControlId + static_cast<int>(index); }
 
-const wchar_t* ClassOf(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::Button: return L"BUTTON";
-    case ControlKind::DropDownList: return L"COMBOBOX";
-    case ControlKind::Label: return L"STATIC";
-  }
-  return L"STATIC";
-}
-
-DWORD StyleOf(const SettingsFormControl& control) {
-  const DWORD common = WS_CHILD | WS_VISIBLE;
-  switch (control.kind) {
-    case ControlKind::Button: return common | WS_TABSTOP | BS_PUSHBUTTON;
-    case ControlKind::DropDownList: return common | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-    case ControlKind::Label:
-      return common | SS_NOPREFIX | (control.rightAligned ? SS_RIGHT : SS_LEFT);
-  }
-  return common;
-}
-
 }  // namespace
 
+SettingsWindowWin32::SettingsWindowWin32(HINSTANCE instance, SettingsForm& form, int showCommand)
+    : DialogWindow(instance, kWindowClass), form_(form), showCommand_(showCommand) {}
+
 SettingsWindowWin32::~SettingsWindowWin32() {
-  if (window_ != nullptr) DestroyWindow(window_);
   if (font_ != nullptr) DeleteObject(font_);
 }
 
-void SettingsWindowWin32::Create() {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = instance_;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXICON),
-                                                    GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-  windowClass.hIconSm = static_cast<HICON>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassExW(&windowClass);
-
-  // Made hidden on the monitor the user is at, so that it has that monitor's DPI; its size
-  // and place follow from that.
-  const POINT corner = platform::win32::WorkAreaCornerWhereTheUserIs();
-  const std::u16string title(kTitle);
-  window_ = CreateWindowExW(0, kWindowClass, platform::win32::Wide(title), kWindowStyle, corner.x,
-                            corner.y, 0, 0, nullptr, nullptr, instance_, this);
-  if (window_ == nullptr) return;
-  CreateControls();
-  const int dpi = platform::win32::WindowDpi(window_);
-  platform::win32::PlaceWindow(window_, LayOut(dpi), dpi, nullptr);
-}
+void SettingsWindowWin32::Create() { CreateDialogWindow(kTitle, kWindowStyle); }
 
 void SettingsWindowWin32::CreateControls() {
   // Created in tab order: the order of the children is the order Tab walks them in. LayOut
   // places them and gives them their font.
   for (size_t i = 0; i < controls_.size(); ++i) {
     const SettingsFormControl& control = Controls()[i];
-    const std::u16string text(control.text);
-    HWND child = CreateWindowExW(
-        0, ClassOf(control.kind), platform::win32::Wide(text), StyleOf(control), 0, 0, 0, 0,
-        window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
-        instance_, nullptr);
+    HWND child = CreateControl(control.kind, control.text, kFirstControlId + static_cast<int>(i),
+                               control.rightAligned ? SS_RIGHT : 0);
     controls_[i] = child;
     if (child == nullptr) continue;
     for (const std::u16string_view item : control.items) {
@@ -160,55 +112,18 @@ void SettingsWindowWin32::OnCommand(int id, int code, HWND from) {
   Draw();
 }
 
-LRESULT CALLBACK SettingsWindowWin32::Procedure(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<SettingsWindowWin32*>(create->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<SettingsWindowWin32*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  return self->Handle(window, message, wParam, lParam);
-}
-
-LRESULT SettingsWindowWin32::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> SettingsWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return 0;
-    case WM_DPICHANGED: {
-      // Moved to a monitor of another scale, or the scale changed: everything is laid out
-      // again from the twips at the new DPI, where the system suggests.
-      const int dpi = LOWORD(wParam);
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      const POINT at{suggested->left, suggested->top};
-      platform::win32::PlaceWindow(window_, LayOut(dpi), dpi, &at);
-      return 0;
-    }
-    case WM_ACTIVATE:
-      // Keep the control that had the focus for when the window is active again.
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
-      }
-      break;
-    case WM_SETFOCUS: {
-      HWND target = lastFocus_ != nullptr && IsWindowEnabled(lastFocus_)
-                        ? lastFocus_
-                        : GetNextDlgTabItem(window_, nullptr, FALSE);
-      if (target != nullptr) SetFocus(target);
-      return 0;
-    }
     case WM_DESTROY:
       // Closing the window ends the program; choices not applied are dropped.
       window_ = nullptr;
       PostQuitMessage(0);
       return 0;
-    default: break;
+    default: return std::nullopt;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace marrowgate

@@ -19,37 +19,13 @@ using platform::win32::Wide;
 using Kind = PriorityControlKind;
 using Role = PriorityControlRole;
 
-const wchar_t* ClassOf(Kind kind) {
-  switch (kind) {
-    case Kind::List: return L"LISTBOX";
-    case Kind::Label: return L"STATIC";
-    case Kind::ColumnHeading:
-    case Kind::PushButton:
-    case Kind::GroupFrame:
-    case Kind::OptionButton: return L"BUTTON";
-  }
-  return L"STATIC";
-}
-
 // Every control is a group of its own but the four options, which are one group that the
-// arrow keys move within; its first option starts it. The column headings do nothing, so Tab
-// passes them by. An option's tab stop is set when it is drawn.
-DWORD StyleOf(const PriorityWindowControl& control) {
-  const DWORD child = WS_CHILD | WS_VISIBLE | WS_GROUP;
-  switch (control.kind) {
-    case Kind::Label: return child | SS_LEFT | SS_NOPREFIX;
-    case Kind::ColumnHeading: return child | BS_PUSHBUTTON;
-    case Kind::PushButton: return child | BS_PUSHBUTTON | WS_TABSTOP;
-    case Kind::List:
-      return child | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-    case Kind::GroupFrame: return child | BS_GROUPBOX;
-    case Kind::OptionButton:
-      // Not an automatic radio button: the dialog keyboard handling clicks those as the arrow
-      // keys reach them, and a click here changes a running program's class.
-      return (control.role == kPriorityOptions.front() ? child : child & ~DWORD{WS_GROUP}) |
-             BS_RADIOBUTTON;
-  }
-  return child;
+// arrow keys move within; its first option starts it. An option's tab stop is set when it is
+// drawn.
+DWORD GroupStyleOf(const PriorityWindowControl& control) {
+  const bool laterOption =
+      control.kind == Kind::OptionButton && control.role != kPriorityOptions.front();
+  return laterOption ? 0 : WS_GROUP;
 }
 
 bool IsFixedPitch(HFONT font) {
@@ -146,20 +122,9 @@ std::optional<size_t> Selection(HWND list) {
 }  // namespace
 
 PriorityWindowWin32::PriorityWindowWin32(HINSTANCE instance, const PriorityWindowPorts& ports)
-    : instance_(instance), ports_(ports) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kClass;
-  RegisterClassExW(&windowClass);
-}
+    : DialogWindow(instance, kClass), ports_(ports) {}
 
 PriorityWindowWin32::~PriorityWindowWin32() {
-  if (window_ != nullptr) DestroyWindow(window_);
   if (uiFont_ != nullptr) DeleteObject(uiFont_);
   if (listFont_ != nullptr) DeleteObject(listFont_);
 }
@@ -184,22 +149,14 @@ HWND PriorityWindowWin32::Child(PriorityControlRole role) const {
 }
 
 void PriorityWindowWin32::Open() {
-  // Made hidden on the monitor the user is at, so that it has that monitor's DPI; its size
-  // and place follow from that.
-  const POINT corner = platform::win32::WorkAreaCornerWhereTheUserIs();
-  window_ = CreateWindowExW(0, kClass, Wide(PriorityLayout::kCaption), kWindowStyle, corner.x,
-                            corner.y, 0, 0, nullptr, nullptr, instance_, this);
-  if (window_ == nullptr) return;
+  if (!CreateDialogWindow(PriorityLayout::kCaption, kWindowStyle)) return;
   // Its boxes keep the window disabled behind them, so no second box can be stacked on one.
   boxes_.SetOwner(window_);
-  CreateControls();
-  const int dpi = platform::win32::WindowDpi(window_);
-  platform::win32::PlaceWindow(window_, LayOut(dpi), dpi, nullptr);
-  lastFocus_ = Child(Role::RunningList);
+  RememberFocus(Child(Role::RunningList));
   // Shown before the lists are read: a box about an unreadable list then has its window.
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
-  SetFocus(lastFocus_);
+  SetFocus(Child(Role::RunningList));
   core_ = std::make_unique<PriorityWindow>(ports_, boxes_);
   core_->Open();
   if (window_ == nullptr) return;
@@ -251,10 +208,8 @@ void PriorityWindowWin32::CreateControls() {
   // Placed and given their fonts by LayOut.
   controls_.assign(PriorityLayout::Controls().size(), nullptr);
   for (const PriorityWindowControl& control : PriorityLayout::Controls()) {
-    const std::u16string text(control.caption);
-    HWND child = CreateWindowExW(
-        0, ClassOf(control.kind), Wide(text), StyleOf(control), 0, 0, 0, 0, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.command)), instance_, nullptr);
+    HWND child =
+        CreateControl(control.kind, control.caption, control.command, GroupStyleOf(control));
     if (control.kind == Kind::OptionButton && child != nullptr) {
       // Windows clicks an unchecked radio button that the focus reaches; here that would set
       // a program's class as the user merely tabs by.
@@ -336,7 +291,7 @@ void PriorityWindowWin32::OnCommand(int id, int code) {
 void PriorityWindowWin32::Close() {
   if (core_ != nullptr) core_->OnClose();
   core_.reset();
-  lastFocus_ = nullptr;
+  RememberFocus(nullptr);
   if (window_ != nullptr) {
     KillTimer(window_, kRefreshTimer);
     HWND closing = window_;
@@ -346,7 +301,7 @@ void PriorityWindowWin32::Close() {
   }
 }
 
-LRESULT PriorityWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> PriorityWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_TIMER:
       if (wParam == kRefreshTimer && core_ != nullptr) {
@@ -355,50 +310,14 @@ LRESULT PriorityWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
       }
       return 0;
     case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
-    case WM_ACTIVATE:
-      // The control that had the focus gets it back when the window is active again.
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
-      }
-      break;
-    case WM_SETFOCUS: {
-      HWND target = lastFocus_ != nullptr && IsWindowEnabled(lastFocus_)
-                        ? lastFocus_
-                        : GetNextDlgTabItem(window_, nullptr, FALSE);
-      if (target != nullptr) SetFocus(target);
-      return 0;
-    }
-    case WM_DPICHANGED: {
-      // Moved to a monitor of another scale, or the scale changed: everything is laid out
-      // again from the twips at the new DPI, where the system suggests.
-      const int dpi = LOWORD(wParam);
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      const POINT at{suggested->left, suggested->top};
-      platform::win32::PlaceWindow(window_, LayOut(dpi), dpi, &at);
-      return 0;
-    }
     case WM_CLOSE:
       // Not while a box of its own is up (the window is disabled behind it): the core is
       // still inside the handler that raised it.
       if (!IsWindowEnabled(window_)) return 0;
       Close();  // the close box discards the edits
       return 0;
-    default: break;
+    default: return std::nullopt;
   }
-  return DefWindowProcW(window_, message, wParam, lParam);
-}
-
-LRESULT CALLBACK PriorityWindowWin32::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<PriorityWindowWin32*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr || self->window_ != window)
-    return DefWindowProcW(window, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
 }
 
 // An option button tells its window of a click while it handles the release of the mouse

@@ -5,19 +5,12 @@
 #include <span>
 #include <string_view>
 
+#include "common/form_controls.h"
 #include "common/twips.h"
 
 namespace tidewarden {
 
-// What a control of the priority window is; the screen side creates each kind its own way.
-enum class PriorityControlKind {
-  Label,
-  ColumnHeading,  // a button over a list's column that does nothing
-  List,
-  PushButton,
-  GroupFrame,
-  OptionButton,
-};
+using PriorityControlKind = common::ControlKind;
 
 // The controls in the order they are created, which is the order Tab walks them in and a
 // screen reader reads them in: each label comes just before the list it names, so the list
@@ -79,7 +72,6 @@ struct PriorityLayout {
   // measured in the font it is drawn in; only a label's size depends on it.
   static common::PixelRect PlaceControl(PriorityControlRole role, int dpiX, int dpiY,
                                         TextExtent caption);
-
 };
 
 }  // namespace tidewarden
