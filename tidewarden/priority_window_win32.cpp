@@ -324,10 +324,12 @@ std::optional<LRESULT> PriorityWindowWin32::Handle(UINT message, WPARAM wParam, 
 // button or of Space (BM_CLICK releases the mouse button too); the window counts those.
 LRESULT CALLBACK PriorityWindowWin32::OptionProc(HWND option, UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
-  auto* self =
-      reinterpret_cast<PriorityWindowWin32*>(GetWindowLongPtrW(GetParent(option), GWLP_USERDATA));
+  // The object is reached through its dialog part: that is what the window keeps.
+  auto* self = static_cast<PriorityWindowWin32*>(DialogWindow::Of(GetParent(option)));
   if (self == nullptr || self->buttonProc_ == nullptr) {
-    return DefWindowProcW(option, message, wParam, lParam);
+    // The window is closing: the button's own class handles the rest.
+    const auto buttonProc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(option, GCLP_WNDPROC));
+    return CallWindowProcW(buttonProc, option, message, wParam, lParam);
   }
   const WNDPROC buttonProc = self->buttonProc_;
   const bool release = message == WM_LBUTTONUP || (message == WM_KEYUP && wParam == VK_SPACE);

@@ -69,8 +69,8 @@ DialogWindow::~DialogWindow() {
 bool DialogWindow::CreateDialogWindow(std::u16string_view title, DWORD style) {
   const POINT corner = WorkAreaCornerWhereTheUserIs();
   const std::u16string caption(title);
-  window_ = CreateWindowExW(0, className_, Wide(caption), style, corner.x, corner.y, 0, 0,
-                            nullptr, nullptr, instance_, this);
+  window_ = CreateWindowExW(0, className_, Wide(caption), style, corner.x, corner.y, 0, 0, nullptr,
+                            nullptr, instance_, this);
   if (window_ == nullptr) return false;
   CreateControls();
   const int dpi = WindowDpi(window_);
@@ -86,10 +86,20 @@ HWND DialogWindow::CreateControl(common::ControlKind kind, std::u16string_view t
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
 }
 
-LRESULT CALLBACK DialogWindow::Procedure(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+DialogWindow* DialogWindow::Of(HWND window) {
+  if (window == nullptr) return nullptr;
+  WCHAR name[64] = {};
+  GetClassNameW(window, name, 64);
+  auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return self != nullptr && self->window_ == window && lstrcmpW(name, self->className_) == 0
+             ? self
+             : nullptr;
+}
+
+LRESULT CALLBACK DialogWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<DialogWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self =
+        static_cast<DialogWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->window_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }

@@ -32,6 +32,8 @@ class DialogWindow {
   // `droppedStyle`; it reports with `id`.
   HWND CreateControl(common::ControlKind kind, std::u16string_view text, int id,
                      DWORD extraStyle = 0, DWORD droppedStyle = 0);
+  // The object of a window made by CreateDialogWindow; null for any other window.
+  static DialogWindow* Of(HWND window);
   // The control that gets the focus when the window is active again.
   void RememberFocus(HWND control) { lastFocus_ = control; }
 
