@@ -5,6 +5,7 @@ import re
 import resource
 import signal
 import subprocess
+import sys
 import unittest
 
 import harness
@@ -152,7 +153,14 @@ class MarrowgateCase(harness.WineTestCase):
         # A screen at 150 %: a program started now sees 144 dpi.
         desktop = r"HKCU\Control Panel\Desktop"
         set_dpi = ["add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/f", "/d"]
-        self.assertEqual(harness.run("reg", set_dpi + ["144"]).status, 0)
+        # Once, in a full run under load, reg ended with 1 at its first try: it is tried again,
+        # and what it said is kept.
+        for _ in range(3):
+            done = harness.run("reg", set_dpi + ["144"])
+            if done.status == 0:
+                break
+            print(f"reg add: {done.status} {done.stdout + done.stderr!r}", file=sys.stderr)
+        self.assertEqual(done.status, 0, done.stdout + done.stderr)
         self.addCleanup(harness.run, "reg", set_dpi + ["96"])
         self.start()
         window = self.window()
