@@ -107,7 +107,6 @@ void PriorityWindow::OnWatchEntryClicked(std::optional<size_t> entry) {
 }
 
 void PriorityWindow::OnPriorityOptionClicked(int index) {
-  selectedOption_ = index;
   if (!entrySelection_ || *entrySelection_ >= entries_.size()) return;
   const size_t a = *entrySelection_;
   const std::u16string pathField = entries_[a].substr(0, kPathField);
@@ -118,6 +117,9 @@ void PriorityWindow::OnPriorityOptionClicked(int index) {
     processes_.SetPriorityClass(table[k].th32ProcessID, PriorityOfOption(index));
     entries_[a] = RewrittenWatchEntry(pathField, index);
     entrySelection_ = a;
+    // The mark shows the choice made: an option that changed nothing (the program is not
+    // running) leaves the mark of the entry's own word, which OK would save.
+    selectedOption_ = index;
   }
 }
 

@@ -156,6 +156,7 @@ TEST_F(WindowTest, OptionForAProgramThatIsNotRunningChangesNothing) {
   window.OnWatchEntryClicked(0);
   window.OnPriorityOptionClicked(3);
   EXPECT_EQ(window.WatchEntries()[0], FixedWidth(u"C:\\GONE.EXE", 60) + u" HIGH");
+  EXPECT_EQ(window.SelectedOption(), 1);  // still HIGH, the word OK would save
   EXPECT_TRUE(processes.classes_.empty());
 }
 
