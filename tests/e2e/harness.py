@@ -191,6 +191,13 @@ def twips(value, dpi):
     return (value * dpi + 720) // 1440
 
 
+def twips_rect(left, top, width, height, dpi):
+    """A rectangle in twips as the programs place it at `dpi`: by its edges, so neighbours
+    that meet in twips meet on the screen."""
+    x, y = twips(left, dpi), twips(top, dpi)
+    return [x, y, twips(left + width, dpi) - x, twips(top + height, dpi) - y]
+
+
 def read_message_box(title, timeout_ms=10000, press=False):
     args = ["msgbox", hex_text(title), str(timeout_ms)] + (["press"] if press else [])
     answer, _ = probe(*args)

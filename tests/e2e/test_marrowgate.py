@@ -142,10 +142,8 @@ class MarrowgateCase(harness.WineTestCase):
                 harness.screenshot(f"marrowgate-{dpi}dpi")
                 self.assertEqual(window["client"][2:],
                                  [harness.twips(6435, dpi), harness.twips(4530, dpi)])
-                left, top = harness.twips(5040, dpi), harness.twips(4080, dpi)
                 self.assertEqual(window["controls"][0]["rect"],
-                                 [left, top, harness.twips(6375, dpi) - left,
-                                  harness.twips(4455, dpi) - top])
+                                 harness.twips_rect(5040, 4080, 1335, 375, dpi))
                 label = window["controls"][1]["rect"]
                 self.assertEqual(label[:2], [harness.twips(120, dpi), harness.twips(240, dpi)])
 

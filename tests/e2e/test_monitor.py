@@ -286,7 +286,10 @@ class MonitorCase(harness.WineTestCase):
                 self.assertEqual(window["client"][2:],
                                  [harness.twips(7815, dpi), harness.twips(7635, dpi)])
                 self.assertEqual(self.control(window, OK_BUTTON)["rect"],
-                                 [harness.twips(t, dpi) for t in (6240, 7200, 1455, 375)])
+                                 harness.twips_rect(6240, 7200, 1455, 375, dpi))
+                # At 120 dpi its edges make the last option 22 high, its height alone 21.
+                self.assertEqual(self.control(window, IDLE_OPTION)["rect"],
+                                 harness.twips_rect(6000, 6760, 1575, 255, dpi))
                 rects = [self.control(window, i)["rect"] for i in OPTIONS]
                 for left, right in zip(rects, rects[1:]):
                     self.assertEqual(left[0] + left[2], right[0], rects)

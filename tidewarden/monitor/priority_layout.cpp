@@ -58,12 +58,7 @@ std::optional<PriorityControlRole> PriorityLayout::ControlOfCommand(int command)
 common::PixelRect PriorityLayout::PlaceControl(PriorityControlRole role, int dpiX, int dpiY,
                                                TextExtent caption) {
   const PriorityWindowControl& control = Control(role);
-  const auto x = [dpiX](int twips) { return common::TwipsToPixels(twips, dpiX); };
-  const auto y = [dpiY](int twips) { return common::TwipsToPixels(twips, dpiY); };
-  // Place and size are each scaled on their own; scaling the edges instead would move some
-  // controls by a pixel at 100, 110, 120, 168 or 240 dpi.
-  common::PixelRect at{x(control.rect.left), y(control.rect.top), x(control.rect.width),
-                       y(control.rect.height)};
+  common::PixelRect at = common::ToPixels(control.rect, dpiX, dpiY);
   if (control.kind == Kind::Label) {
     // As wide as its text needs in the font at hand, with two pixels to spare, and as tall as
     // a line; never smaller than laid out.
@@ -74,7 +69,8 @@ common::PixelRect PriorityLayout::PlaceControl(PriorityControlRole role, int dpi
   if (option != kPriorityOptions.end() && option + 1 != kPriorityOptions.end()) {
     // Laid out wider than the gap to the next one: a redrawn button paints its whole
     // rectangle and would wipe out the next one's circle, so it ends where that one begins.
-    at.width = std::min(at.width, x(Control(*(option + 1)).rect.left) - at.left);
+    at.width =
+        std::min(at.width, common::TwipsToPixels(Control(*(option + 1)).rect.left, dpiX) - at.left);
   }
   return at;
 }

@@ -82,8 +82,9 @@ TEST(PriorityLayout, EachOptionButtonEndsWhereTheNextBegins) {
     std::array<common::PixelRect, 4> at;
   } cases[] = {
       {96, {{{112, 451, 104, 17}, {216, 451, 88, 17}, {304, 451, 96, 17}, {400, 451, 105, 17}}}},
-      // Place and size scaled each on their own: by its edges a button would be 22 high.
-      {120, {{{140, 563, 130, 21}, {270, 563, 110, 21}, {380, 563, 120, 21}, {500, 563, 131, 21}}}},
+      // Edges scaled, as in every window: 6760 and 7015 twips are rows 563 and 585, so 22
+      // high where its height alone would give 21.
+      {120, {{{140, 563, 130, 22}, {270, 563, 110, 22}, {380, 563, 120, 22}, {500, 563, 131, 22}}}},
   };
   for (const auto& c : cases) {
     for (size_t k = 0; k < kPriorityOptions.size(); ++k) {
@@ -98,7 +99,8 @@ TEST(PriorityLayout, EachOptionButtonEndsWhereTheNextBegins) {
         EXPECT_EQ(at.left + at.width, place(kPriorityOptions[k + 1], dpi).left)
             << k << " at " << dpi;
       } else {
-        EXPECT_EQ(at.width, common::TwipsToPixels(1575, dpi)) << dpi;  // the last keeps its width
+        // The last keeps its width: to its own right edge.
+        EXPECT_EQ(at.left + at.width, common::TwipsToPixels(6000 + 1575, dpi)) << dpi;
       }
       EXPECT_GT(at.left, frame.left) << k << " at " << dpi;
       EXPECT_LT(at.left + at.width, frame.left + frame.width) << k << " at " << dpi;
