@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A value is a piece of one line of the file: it never holds a CR.
     fuzz::Check(value.find(u'\r') == std::u16string::npos);
     fuzz::Check(value.size() <= text.size());
-    (void)tidewarden::ReleaseThresholdFromSetting(value);
+    (void)tidewarden::ReleaseRatioFromSetting(value);
     const std::uint32_t interval = tidewarden::CheckIntervalFromSetting(value);
     fuzz::Check(interval == 6000 || interval == 10000 || interval == 15000);
     (void)tidewarden::RangeOfSetting(value);

@@ -52,9 +52,17 @@ struct FakePorts {
 struct TrayRig : TrayAssembly {
   explicit TrayRig(FakePorts& p) : TrayRig(p, p.display, p.popups) {}
   TrayRig(FakePorts& p, platform::Display& display, platform::PopupMenus& popups)
-      : TrayAssembly({p.clock, p.files, p.memory, p.meter, p.launcher, p.tray, p.timers, p.session,
-                      p.lifetime, p.process, popups, p.boxes, p.waveOut, p.master, display,
-                      p.processes, p.shellWindows, p.pump}),
+      : TrayAssembly({{p.clock, p.files, p.meter, p.tray, p.timers, p.session, p.lifetime,
+                       p.process, popups},
+                      p.memory,
+                      p.launcher,
+                      p.boxes,
+                      p.waveOut,
+                      p.master,
+                      display,
+                      p.processes,
+                      p.shellWindows,
+                      p.pump}),
         program(BuildProgram(p.windowHost)) {}
 
   TrayProgram& program;

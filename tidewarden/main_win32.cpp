@@ -123,9 +123,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   platform::win32::ProcessesWin32 processes;
   platform::win32::ShellWindowsWin32 shellWindows;
   platform::win32::EventPumpWin32 pump;
-  tidewarden::TrayAssembly parts({clock, files, memory, resourceMeter, launcher, tray, timers,
-                                  session, lifetime, process, popups, boxes, waveOut, masterVolume,
-                                  display, processes, shellWindows, pump});
+  tidewarden::TrayAssembly parts(
+      {{clock, files, resourceMeter, tray, timers, session, lifetime, process, popups},
+       memory,
+       launcher,
+       boxes,
+       waveOut,
+       masterVolume,
+       display,
+       processes,
+       shellWindows,
+       pump});
   tidewarden::PriorityWindowWin32 priorityWindow(instance, parts.PriorityWindowParts());
   tidewarden::TrayProgram& program = parts.BuildProgram(priorityWindow);
   MainWindowTarget target{program, RegisterWindowMessageW(L"TaskbarCreated")};

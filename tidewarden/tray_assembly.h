@@ -24,19 +24,10 @@
 
 namespace tidewarden {
 
-// Every system service the tray program and its parts use.
-struct TrayPorts {
-  platform::Clock& clock;
-  platform::Files& files;
+// Every system service: those the tray program uses itself, and those only its parts use.
+struct TrayPorts : TrayServices {
   platform::MemoryStatus& memory;
-  platform::ResourceMeter& resourceMeter;
   platform::ProcessLauncher& launcher;
-  platform::TrayIcon& tray;
-  platform::Timers& timers;
-  platform::Session& session;
-  platform::AppLifetime& lifetime;
-  platform::OwnProcess& process;
-  platform::PopupMenus& popups;
   platform::MessageBoxes& boxes;
   platform::WaveOut& waveOut;
   platform::MasterVolume& masterVolume;
@@ -71,11 +62,9 @@ class TrayAssembly {
   // The program, once the window its menu opens is there; built once.
   TrayProgram& BuildProgram(PriorityWindowHost& priorityWindows) {
     if (!program_) {
-      program_.emplace(
-          TrayParts{state, menu, settings, memoryFigures, release, volume, displayModes, monitor,
-                    utilities, priorityWindows},
-          TrayServices{ports_.clock, ports_.files, ports_.resourceMeter, ports_.tray, ports_.timers,
-                       ports_.session, ports_.lifetime, ports_.process, ports_.popups});
+      program_.emplace(TrayParts{state, menu, settings, memoryFigures, release, volume,
+                                 displayModes, monitor, utilities, priorityWindows},
+                       ports_);
     }
     return *program_;
   }

@@ -22,8 +22,7 @@ void TrayProgram::Start() {
   if (system_.files.Exists(parts_.state.WinDir + u"\\system\\rsrc32.dll"))
     parts_.state.ResourcesAvailable = true;
 
-  parts_.state.ReleaseRatio =
-      ReleaseThresholdFromSetting(parts_.settings.GetMainSetting(u"CREANSIZE"));
+  parts_.state.ReleaseRatio = ReleaseRatioFromSetting(parts_.settings.GetMainSetting(u"CREANSIZE"));
   parts_.state.CheckInterval = CheckIntervalFromSetting(parts_.settings.GetMainSetting(u"SEEK"));
   system_.timers.Start(platform::TimerId::Check, parts_.state.CheckInterval);
   system_.timers.Start(platform::TimerId::Tooltip, kTooltipIntervalMs);

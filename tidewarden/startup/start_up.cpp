@@ -11,7 +11,7 @@ std::u16string TrimAtNul(std::u16string_view text) {
   return std::u16string(text.substr(0, text.find(u'\0')));
 }
 
-double ReleaseThresholdFromSetting(std::u16string_view creansize) {
+double ReleaseRatioFromSetting(std::u16string_view creansize) {
   const auto percent = common::ReadLeadingNumberIfAny(creansize);
   return percent ? *percent / 100.0 : 0.25;
 }

@@ -11,7 +11,7 @@ std::u16string TrimAtNul(std::u16string_view text);
 
 // CREANSIZE, percent of total memory, as the release ratio. Empty gives 0.25; so does a
 // value that does not start with a number, rather than failing the start.
-double ReleaseThresholdFromSetting(std::u16string_view creansize);
+double ReleaseRatioFromSetting(std::u16string_view creansize);
 
 // SEEK: exactly "10000" or "15000" choose that period, anything else 6000 ms.
 std::uint32_t CheckIntervalFromSetting(std::u16string_view seek);

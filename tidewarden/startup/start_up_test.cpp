@@ -23,7 +23,7 @@ TEST(WithTrailingBackslash, AddsOnlyWhenMissing) {
   EXPECT_EQ(common::WithTrailingBackslash(u""), u"\\");
 }
 
-TEST(ReleaseThresholdFromSetting, PercentBecomesARatio) {
+TEST(ReleaseRatioFromSetting, PercentBecomesARatio) {
   const struct {
     std::u16string value;
     double ratio;
@@ -32,7 +32,7 @@ TEST(ReleaseThresholdFromSetting, PercentBecomesARatio) {
       {u"0", 0.0}, {u"abc", 0.25}, {u"30%", 0.30}, {u"-", 0.25},
   };
   for (const auto& c : cases) {
-    EXPECT_DOUBLE_EQ(ReleaseThresholdFromSetting(c.value), c.ratio)
+    EXPECT_DOUBLE_EQ(ReleaseRatioFromSetting(c.value), c.ratio)
         << std::string(c.value.begin(), c.value.end());
   }
 }
