@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Installs what building and testing need on a Debian machine, only what is missing, so it is
 # cheap to run again. Sourced by start.sh, test.sh, bench.sh and soak.sh.
 
@@ -30,7 +31,7 @@ tw_install_deps() {
   local missing
   missing=$(tw_missing_packages)
   [ -n "$missing" ] || return 0
-  echo "Installing: $(echo $missing)" >&2
+  echo "Installing: ${missing//$'\n'/ }" >&2
   "${sudo[@]}" apt-get update -q >&2
   # shellcheck disable=SC2086
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q \
@@ -41,7 +42,7 @@ tw_install_deps() {
   }
   missing=$(tw_missing_packages | grep -vx 'wine32:i386' || true)
   if [ -n "$missing" ]; then
-    echo "Could not install: $(echo $missing)" >&2
+    echo "Could not install: ${missing//$'\n'/ }" >&2
     return 1
   fi
 }
@@ -60,4 +61,27 @@ tw_build_for() {  # WHAT PRESET...
       exit 1
     fi
   done
+}
+
+# Prepares one fetch from the machine's own Debian mirror (read from apt, the suite from
+# /etc/os-release) through an apt configuration of ours in WORK: its own sources list, lists
+# and cache, so the machine's package sources stay as they are. KIND is deb or deb-src; the
+# suite is the release's own name followed by SUFFIX (empty, or -backports). On success
+# TW_APT holds the options for `apt-get "${TW_APT[@]}" ...`, with its lists fresh; apt's
+# output goes to WORK/apt.log.
+# shellcheck disable=SC2016 # the $(...) below are apt's format fields
+tw_private_apt() {  # WORK KIND SUFFIX
+  local work=$1 codename mirror
+  codename=$(. /etc/os-release && printf '%s' "${VERSION_CODENAME:-}")
+  mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null |
+    awk -v suite="$codename" '$2 == suite { print $1; exit }')
+  if [ -z "$codename" ] || [ -z "$mirror" ]; then
+    echo "no Debian mirror for '${codename:-?}' in this machine's apt sources" >"$work/apt.log"
+    return 1
+  fi
+  mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/parts" || return 1
+  printf '%s %s %s%s main\n' "$2" "$mirror" "$codename" "$3" >"$work/sources.list"
+  TW_APT=(-q -o "Dir::Etc::SourceList=$work/sources.list" -o "Dir::Etc::SourceParts=$work/parts"
+    -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache" -o APT::Sandbox::User=root)
+  apt-get "${TW_APT[@]}" update >"$work/apt.log" 2>&1
 }

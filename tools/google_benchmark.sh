@@ -4,36 +4,28 @@
 # build. This takes the source of that same Debian package from the machine's own mirror
 # (through an apt configuration of ours: the machine's package sources stay as they are) and
 # builds it as a release into CACHEDIR/google-benchmark, once.
-# shellcheck disable=SC2016 # the $(...) below are apt's format fields
+# shellcheck source=tools/deps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/deps.sh"
 
 tw_release_benchmark() {  # CACHEDIR: prints the folder to give CMake as benchmark_DIR
-  local dir=$1/google-benchmark codename mirror work apt source version
+  local dir=$1/google-benchmark work source version
   local config=$dir/lib/cmake/benchmark
   if [ -f "$config/benchmarkConfig.cmake" ]; then
     printf '%s\n' "$config"
     return 0
   fi
-  codename=$(. /etc/os-release && printf '%s' "${VERSION_CODENAME:-}")
-  mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null |
-    awk -v suite="$codename" '$2 == suite { print $1; exit }')
-  if [ -z "$codename" ] || [ -z "$mirror" ]; then
-    echo "google benchmark: no Debian mirror for '${codename:-?}' in this machine's apt sources" >&2
-    return 1
-  fi
   mkdir -p "$dir" || return 1
   dir=$(cd "$dir" && pwd -P) || return 1
   config=$dir/lib/cmake/benchmark
   work=$(mktemp -d "$dir/fetch.XXXXXX") || return 1
-  mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/parts" "$work/src"
-  printf 'deb-src %s %s main\n' "$mirror" "$codename" >"$work/sources.list"
-  apt=(-q -o "Dir::Etc::SourceList=$work/sources.list" -o "Dir::Etc::SourceParts=$work/parts"
-    -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache" -o APT::Sandbox::User=root)
+  mkdir -p "$work/src" || return 1
   # The source of the version that is installed, so the headers the build sees match.
   source=benchmark
+  # shellcheck disable=SC2016 # dpkg-query's format field
   version=$(dpkg-query -W -f='${Version}' libbenchmark-dev 2>/dev/null) &&
     [ -n "$version" ] && source="benchmark=$version"
-  if apt-get "${apt[@]}" update >"$work/apt.log" 2>&1 &&
-    (cd "$work" && apt-get "${apt[@]}" source --download-only "$source") >>"$work/apt.log" 2>&1 &&
+  if tw_private_apt "$work" deb-src "" &&
+    (cd "$work" && apt-get "${TW_APT[@]}" source --download-only "$source") >>"$work/apt.log" 2>&1 &&
     tar -xzf "$work"/benchmark_*.orig.tar.gz -C "$work/src" --strip-components=1 &&
     cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_GTEST_TESTS=OFF \

@@ -15,6 +15,9 @@
 
 # Debian bookworm's own qemu-user (7.2) starts `wine --version`, but every real program fails
 # after about a minute ("failed to map the shared user data"); the backports' 10.0 works.
+# shellcheck source=tools/deps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/deps.sh"
+
 TW_QEMU_MIN_MAJOR=8
 TW_QEMU_MIN_MINOR=1
 
@@ -33,32 +36,21 @@ _tw_qemu_new_enough() {  # QEMU
   ((major > TW_QEMU_MIN_MAJOR || (major == TW_QEMU_MIN_MAJOR && minor >= TW_QEMU_MIN_MINOR)))
 }
 
-# The package comes from the backports suite of the machine's own Debian mirror, through an apt
-# configuration of ours: the machine's package sources stay as they are.
+# The package comes from the backports suite of the machine's own Debian mirror; the machine's
+# package sources stay as they are.
 tw_i386_emulator() {  # CACHEDIR
-  local dir=$1/i386-emulator codename mirror work apt
+  local dir=$1/i386-emulator work
   local qemu=$dir/qemu-i386
   if [ -x "$qemu" ] && _tw_qemu_new_enough "$qemu"; then
     printf '%s\n' "$qemu"
     return 0
   fi
-  codename=$(. /etc/os-release && printf '%s' "${VERSION_CODENAME:-}")
-  mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null |
-    awk -v suite="$codename" '$2 == suite { print $1; exit }')
-  if [ -z "$codename" ] || [ -z "$mirror" ]; then
-    echo "i386 emulator: no Debian mirror for '${codename:-?}' in this machine's apt sources" >&2
-    return 1
-  fi
   mkdir -p "$dir" || return 1
   dir=$(cd "$dir" && pwd -P) || return 1
   qemu=$dir/qemu-i386
   work=$(mktemp -d "$dir/fetch.XXXXXX") || return 1
-  mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/parts"
-  printf 'deb %s %s-backports main\n' "$mirror" "$codename" >"$work/sources.list"
-  apt=(-q -o "Dir::Etc::SourceList=$work/sources.list" -o "Dir::Etc::SourceParts=$work/parts"
-    -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache" -o APT::Sandbox::User=root)
-  if apt-get "${apt[@]}" update >"$work/apt.log" 2>&1 &&
-    (cd "$work" && apt-get "${apt[@]}" download qemu-user) >>"$work/apt.log" 2>&1 &&
+  if tw_private_apt "$work" deb -backports &&
+    (cd "$work" && apt-get "${TW_APT[@]}" download qemu-user) >>"$work/apt.log" 2>&1 &&
     dpkg-deb --fsys-tarfile "$work"/qemu-user_*.deb | tar -x -C "$work" ./usr/bin/qemu-i386 &&
     _tw_qemu_new_enough "$work/usr/bin/qemu-i386"; then
     mv "$work/usr/bin/qemu-i386" "$qemu"
@@ -66,7 +58,7 @@ tw_i386_emulator() {  # CACHEDIR
     printf '%s\n' "$qemu"
     return 0
   fi
-  echo "i386 emulator: could not take qemu-user from ${codename}-backports at $mirror:" >&2
+  echo "i386 emulator: could not take qemu-user (8.1 or later) from the backports of this machine's Debian mirror:" >&2
   tail -n 5 "$work/apt.log" >&2
   rm -rf "$work"
   return 1

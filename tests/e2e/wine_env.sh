@@ -264,22 +264,31 @@ _winenv_server() {
     return 0
 }
 
-# The same prefix and session without a display: console programs (the unit tests) need none,
-# and a caller's own screen must not get Wine's windows. Stopped by winenv_stop as well.
-winenv_start_console() {
-    local workdir=${1:?usage: winenv_start_console WORKDIR CACHEDIR}
-    local cache=${2:?usage: winenv_start_console WORKDIR CACHEDIR} t0
+# What every start does first: refuses a second start, finds Wine, makes the folders and the
+# run's prefix in WORKDIR (its logs in WORKDIR/logs).
+_winenv_begin() {  # WORKDIR CACHEDIR
+    local workdir cache
     if [[ -n ${TW_WINE_PREFIX:-} ]]; then
         _winenv_log "already started (prefix $TW_WINE_PREFIX); call winenv_stop first"
         return 1
     fi
-    t0=$(_winenv_now_ms)
-    mkdir -p "$workdir" "$cache" || return 1
-    workdir=$(cd "$workdir" && pwd -P) || return 1
-    cache=$(cd "$cache" && pwd -P) || return 1
+    mkdir -p "$1" "$2" || return 1
+    workdir=$(cd "$1" && pwd -P) || return 1
+    cache=$(cd "$2" && pwd -P) || return 1
     winenv_detect || return 1
+    # An Xvfb left by a run in this work dir that was not stopped.
+    _winenv_kill_stale_xvfb "$workdir/logs"
     mkdir -p "$workdir/logs" || return 1
-    _winenv_prefix "$cache" "$workdir/prefix" "$workdir/logs" || return 1
+    _winenv_prefix "$cache" "$workdir/prefix" "$workdir/logs"
+}
+
+# The same prefix and session without a display: console programs (the unit tests) need none,
+# and a caller's own screen must not get Wine's windows. Stopped by winenv_stop as well.
+winenv_start_console() {
+    local t0
+    t0=$(_winenv_now_ms)
+    _winenv_begin "${1:?usage: winenv_start_console WORKDIR CACHEDIR}" \
+        "${2:?usage: winenv_start_console WORKDIR CACHEDIR}" || return 1
     unset DISPLAY WAYLAND_DISPLAY
     _winenv_session || return 1
     _winenv_server || return 1
@@ -288,29 +297,16 @@ winenv_start_console() {
 }
 
 winenv_start() {
-    local workdir=${1:?usage: winenv_start WORKDIR CACHEDIR} cache=${2:?usage: winenv_start WORKDIR CACHEDIR}
-    local prefix logdir ready deadline state t0
+    local logdir ready deadline state t0
     local timeout=${TW_WINE_START_TIMEOUT:-90}
-    if [[ -n ${TW_WINE_PREFIX:-} ]]; then
-        _winenv_log "already started (prefix $TW_WINE_PREFIX); call winenv_stop first"
-        return 1
-    fi
     t0=$(_winenv_now_ms)
-    mkdir -p "$workdir" "$cache" || return 1
-    workdir=$(cd "$workdir" && pwd -P) || return 1
-    cache=$(cd "$cache" && pwd -P) || return 1
     if [[ -z ${TW_KEEPER_EXE:-} || ! -f $TW_KEEPER_EXE ]]; then
         _winenv_log "TW_KEEPER_EXE must name the keeper program (got '${TW_KEEPER_EXE:-}')"
         return 1
     fi
-    winenv_detect || return 1
-
-    prefix=$workdir/prefix
-    logdir=$workdir/logs
-    # An Xvfb left by a run in this work dir that was not stopped.
-    _winenv_kill_stale_xvfb "$logdir"
-    mkdir -p "$logdir" || return 1
-    _winenv_prefix "$cache" "$prefix" "$logdir" || return 1
+    _winenv_begin "${1:?usage: winenv_start WORKDIR CACHEDIR}" \
+        "${2:?usage: winenv_start WORKDIR CACHEDIR}" || return 1
+    logdir=$TW_WINE_LOGDIR
 
     if [[ ${TW_WINE_USE_DISPLAY:-0} == 1 && -n ${DISPLAY:-} ]]; then
         # Show the desktop on the caller's own screen (start.sh with a display).
