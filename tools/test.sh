@@ -193,13 +193,14 @@ elif [ $win32_via = emulator ]; then
     echo "through qemu-i386 ($($qemu --version | head -n 1)), the win64 ones natively."
   fi
   # The emulated pass is the long one and leaves the cores partly idle, so the win64 tests
-  # run beside it, and the menu's tests join the shorter of its two lanes.
+  # run beside it, and its two lanes share the work more evenly: the tray lane also takes
+  # the tests of the tray program's menu and commands.
   { e2e 64 test_tidewarden.py tray; e2e 64 "$others" rest; } >/dev/null &
   lane64=$!
   runner=(tw_with_i386_emulator "$qemu")
-  e2e 32 test_tidewarden.py,test_menu.py tray >/dev/null &
+  e2e 32 test_tidewarden.py,test_menu.py,test_commands.py tray >/dev/null &
   tray32=$!
-  e2e 32 "$(tr , '\n' <<<"$others" | grep -vx test_menu.py | paste -sd, -)" rest
+  e2e 32 "$(tr , '\n' <<<"$others" | grep -vxF -e test_menu.py -e test_commands.py | paste -sd, -)" rest
   runner=()
   wait "$tray32" "$lane64"
   cat build/e2e-tray-32.log build/e2e-tray-64.log build/e2e-rest-64.log
