@@ -13,11 +13,11 @@
 # Everything 32-bit of a run must start inside the namespace, the Wine server and prefix
 # included: a Wine process started outside cannot start the 32-bit programs.
 
-# Debian bookworm's own qemu-user (7.2) starts `wine --version`, but every real program fails
-# after about a minute ("failed to map the shared user data"); the backports' 10.0 works.
 # shellcheck source=tools/deps.sh
 source "$(dirname "${BASH_SOURCE[0]}")/deps.sh"
 
+# Debian bookworm's own qemu-user (7.2) starts `wine --version`, but every real program fails
+# after about a minute ("failed to map the shared user data"); the backports' 10.0 works.
 TW_QEMU_MIN_MAJOR=8
 TW_QEMU_MIN_MINOR=1
 

@@ -204,9 +204,10 @@ elif [ $win32_via = emulator ]; then
   { e2e 64 test_tidewarden.py tray; e2e 64 "$others" rest; } >/dev/null &
   lane64=$!
   runner=(tw_with_i386_emulator "$qemu")
-  e2e 32 test_tidewarden.py,test_menu.py,test_commands.py tray >/dev/null &
+  lane=test_tidewarden.py,test_menu.py,test_commands.py
+  e2e 32 "$lane" tray >/dev/null &
   tray32=$!
-  e2e 32 "$(tr , '\n' <<<"$others" | grep -vxF -e test_menu.py -e test_commands.py | paste -sd, -)" rest
+  e2e 32 "$(tr , '\n' <<<"$others" | grep -vxF -f <(tr , '\n' <<<"$lane") | paste -sd, -)" rest
   runner=()
   wait "$tray32" "$lane64"
   cat build/e2e-tray-32.log build/e2e-tray-64.log build/e2e-rest-64.log
