@@ -27,7 +27,7 @@ struct FakePorts {
   platform::fake::FakeFiles files{log};
   platform::fake::FakeMemoryStatus memory;
   platform::fake::FakeResourceMeter meter;
-  platform::fake::FakeProcessLauncher launcher{log};
+  platform::fake::FakeProcessLauncher launcher{log, &process};  // Tidewarden is the parent
   platform::fake::FakeTrayIcon tray{log};
   platform::fake::FakeTimers timers{log};
   platform::fake::FakeSession session;

@@ -6,7 +6,7 @@ namespace platform::win32 {
 
 class ProcessLauncherWin32 : public ProcessLauncher {
  public:
-  bool Start(const ProgramStart& program) override;
+  std::unique_ptr<StartedProgram> Start(const ProgramStart& program) override;
 };
 
 }  // namespace platform::win32

@@ -21,8 +21,11 @@ std::vector<std::int32_t> SplitRelease(std::int64_t sizeMB) {
 }
 
 platform::ProgramStart ScrubwrightStart(const std::u16string& appPath, std::int32_t sizeMB) {
-  return platform::QuotedProgramStart(appPath + u"Scrubwright\\Scrubwright.exe",
-                                      DecimalText(sizeMB), platform::WindowStyle::Minimized);
+  platform::ProgramStart start =
+      platform::QuotedProgramStart(appPath + u"Scrubwright\\Scrubwright.exe", DecimalText(sizeMB),
+                                   platform::WindowStyle::Minimized, platform::PriorityClass::Idle);
+  start.startFeedback = false;
+  return start;
 }
 
 std::optional<bool> ReleasePolicy::NeedsRelease() {
@@ -34,7 +37,14 @@ std::optional<bool> ReleasePolicy::NeedsRelease() {
   return ratio < state_.ReleaseRatio;
 }
 
+bool ReleasePolicy::ReleaseInFlight() {
+  std::erase_if(runs_, [](const auto& run) { return !run->Running(); });
+  return !runs_.empty();
+}
+
 bool ReleasePolicy::AutoRelease() {
+  // Skipped, not counted: the release still running is this one's.
+  if (ReleaseInFlight()) return true;
   state_.ReleaseCount += 1;
   const auto available = memory_.AvailablePhysicalMB();
   if (!available) return true;
@@ -48,6 +58,7 @@ bool ReleasePolicy::AutoRelease() {
 }
 
 void ReleasePolicy::ReleaseInUseMemory() {
+  if (ReleaseInFlight()) return;
   const auto available = memory_.AvailablePhysicalMB();
   const auto total = memory_.TotalPhysicalMB();
   if (!available || !total) return;
@@ -70,6 +81,8 @@ void ReleasePolicy::OnCheckTimer() {
     lifetime_.Quit();
     return;
   }
+  // What a running fill holds is not free yet: the next release is judged once it is done.
+  if (ReleaseInFlight()) return;
   // Nor may it go on when releasing cannot help: no Scrubwright to start, or releases that
   // free nothing (a target just under the whole memory, which the system never frees).
   if (ReleasingStoppedHelping(*available)) {
@@ -92,10 +105,12 @@ bool ReleasePolicy::StartScrubwright(std::int64_t sizeMB) {
   bool started = true;
   for (const std::int32_t run : SplitRelease(sizeMB)) {
     // A Scrubwright that cannot be started is not reported; the rest would fail alike.
-    if (!launcher_.Start(ScrubwrightStart(state_.AppPath, run))) {
+    auto process = launcher_.Start(ScrubwrightStart(state_.AppPath, run));
+    if (!process) {
       started = false;
       break;
     }
+    runs_.push_back(std::move(process));
   }
   timers_.Start(platform::TimerId::Check, state_.CheckInterval);
   return started;

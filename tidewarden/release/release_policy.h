@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,8 @@ namespace tidewarden {
 // split into runs of at most 512 MB whose sizes add up to the release. Nothing for 0 or less.
 std::vector<std::int32_t> SplitRelease(std::int64_t sizeMB);
 
-// How Scrubwright is started for one run: quoted path, one blank, the size in decimal.
+// How Scrubwright is started for one run: quoted path, one blank, the size in decimal; in the
+// idle class from its first instruction, and without the busy pointer the user never asked for.
 platform::ProgramStart ScrubwrightStart(const std::u16string& appPath, std::int32_t sizeMB);
 
 // When and with how many megabytes memory is released.
@@ -30,12 +32,16 @@ class ReleasePolicy {
   // True when the free share of physical memory is below the threshold; empty when the
   // figures cannot be had.
   std::optional<bool> NeedsRelease();
-  // False when Scrubwright could not be started.
+  // False when Scrubwright could not be started. Neither release starts anything, nor counts,
+  // while a run of the last one still fills memory.
   bool AutoRelease();
   // The manual release: as much as is in use.
   void ReleaseInUseMemory();
   // The release part of the periodic check, in either mode.
   void OnCheckTimer();
+  // True while a run of the last release is still filling memory; lets go of the runs that
+  // have ended.
+  bool ReleaseInFlight();
 
  private:
   // False when a run could not be started (the rest are not tried).
@@ -52,6 +58,9 @@ class ReleasePolicy {
   // a row left no more free than before them.
   std::optional<std::int32_t> availableBeforeRelease_;
   int fruitlessReleases_ = 0;
+  // The runs of the last release: while one fills, the free figure counts its memory as used,
+  // and another release would fill the same memory again.
+  std::vector<std::unique_ptr<platform::StartedProgram>> runs_;
 };
 
 }  // namespace tidewarden

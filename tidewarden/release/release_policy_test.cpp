@@ -30,6 +30,8 @@ TEST(ScrubwrightStart, QuotedPathAndExplicitApplication) {
   EXPECT_EQ(start.commandLine,
             u"\"C:\\Program Files\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 257");
   EXPECT_EQ(start.style, platform::WindowStyle::Minimized);
+  EXPECT_EQ(start.priority, platform::PriorityClass::Idle);
+  EXPECT_FALSE(start.startFeedback);
 }
 
 struct ReleaseTest : ::testing::Test {
@@ -217,6 +219,49 @@ TEST_F(ReleaseTest, OneShotEndsWhenReleasingCannotHelp) {
     }
     EXPECT_EQ(endedAt, c.ticksToEnd);
     EXPECT_EQ(state.ReleaseCount, c.releases);
+  }
+}
+
+// A fill that outlasts a tick holds memory the next tick counts as used: starting another
+// would fill the same memory again, tick after tick, until the commit charge runs out.
+TEST_F(ReleaseTest, NoReleaseStartsWhileARunOfTheLastStillFills) {
+  const struct {
+    const char* why;
+    bool oneShot;
+    void (*release)(ReleasePolicy&);
+    std::int32_t countPerRelease;
+  } cases[] = {
+      {"automatic", false, [](ReleasePolicy& p) { p.OnCheckTimer(); }, 1},
+      {"manual", false, [](ReleasePolicy& p) { p.ReleaseInUseMemory(); }, 0},
+      {"one-shot", true, [](ReleasePolicy& p) { p.OnCheckTimer(); }, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    {
+      ReleasePolicy subject{state, memory, launcher, timers, lifetime};
+      state.OneShotMode = c.oneShot;
+      state.OneShotTargetMB = 8000;
+      state.ReleaseCount = 0;
+      launcher.started_.clear();
+      launcher.runsOn_ = true;
+      status.SetMB(8192, 1000);  // a release of several runs
+      c.release(subject);
+      const size_t runs = launcher.started_.size();
+      ASSERT_GE(runs, 2u);
+
+      launcher.EndAll();
+      launcher.runsOn_ = true;
+      c.release(subject);  // the first release has ended: this one starts
+      ASSERT_EQ(launcher.started_.size(), 2 * runs);
+      EXPECT_EQ(launcher.StillHeld(), static_cast<int>(runs));  // the ended runs were let go
+
+      for (int tick = 0; tick < 3; ++tick) c.release(subject);
+      EXPECT_EQ(launcher.started_.size(), 2 * runs);
+      EXPECT_EQ(state.ReleaseCount, 2 * c.countPerRelease);
+      EXPECT_TRUE(timers.Running(platform::TimerId::Check));
+      EXPECT_FALSE(lifetime.quit_);  // waiting is not a release that freed nothing
+    }
+    EXPECT_EQ(launcher.StillHeld(), 0);
   }
 }
 

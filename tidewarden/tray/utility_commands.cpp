@@ -3,7 +3,7 @@
 namespace tidewarden {
 
 bool UtilityCommands::Start(const std::u16string& path, platform::WindowStyle style) {
-  return launcher_.Start(platform::QuotedProgramStart(path, u"", style));
+  return launcher_.Start(platform::QuotedProgramStart(path, u"", style)) != nullptr;
 }
 
 void UtilityCommands::RestartExplorer() {
