@@ -321,12 +321,19 @@ TEST_F(StartTest, BuildsFillsThenShowsTheWindow) {
   EXPECT_TRUE(window.shownEnabled);
 }
 
+// An elevated copy's place cannot even be opened by a copy of normal rights: that answer,
+// too, means another copy runs.
 TEST_F(StartTest, SecondCopyEndsWithoutWindowOrFile) {
-  lifetime.otherCopyRunning_ = true;
-  EXPECT_FALSE(Start(lifetime, window, form));
-  EXPECT_TRUE(log.calls.empty());
-  EXPECT_TRUE(profile.files_.empty());
-  EXPECT_TRUE(boxes.shown_.empty());
+  using platform::InstanceClaim;
+  for (InstanceClaim claim : {InstanceClaim::AlreadyExists, InstanceClaim::AccessDenied}) {
+    lifetime.claim_ = claim;
+    EXPECT_FALSE(Start(lifetime, window, form));
+    EXPECT_TRUE(log.calls.empty());
+    EXPECT_TRUE(profile.files_.empty());
+    EXPECT_TRUE(boxes.shown_.empty());
+  }
+  lifetime.claim_ = InstanceClaim::Failed;  // no answer: the window is rather shown than not
+  EXPECT_TRUE(Start(lifetime, window, form));
 }
 
 }  // namespace

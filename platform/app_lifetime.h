@@ -2,6 +2,21 @@
 
 namespace platform {
 
+// What the system answered when the program asked for its one place in the session.
+enum class InstanceClaim {
+  Created,        // the place is this copy's
+  AlreadyExists,  // another copy holds it
+  // Another copy holds it and may not be opened by this one: a copy started elevated, whose
+  // place a copy of normal rights may not open.
+  AccessDenied,
+  Failed,  // no answer either way: rather run than refuse to
+};
+
+// Whether the program may run on, by the system's answer.
+inline bool ClaimIsOurs(InstanceClaim answer) {
+  return answer == InstanceClaim::Created || answer == InstanceClaim::Failed;
+}
+
 // The program's own run: one copy in normal mode, its main window, its end.
 class AppLifetime {
  public:

@@ -44,6 +44,11 @@ struct TrayProgramTest : ::testing::Test, FakePorts {
   }
 };
 
+// A machine of its own for each case of a table.
+struct MenuMachine : FakePorts {
+  TrayRig rig{*this};
+};
+
 TEST_F(TrayProgramTest, NormalStartInOrder) {
   program.Start();
   EXPECT_EQ(log.calls.front(), "SetPriorityClass 64");
@@ -70,13 +75,30 @@ TEST_F(TrayProgramTest, AWatchListThatCannotBeReadIsToldAfterTheStart) {
   EXPECT_EQ(log.calls.back(), "ShowOk");  // hwnd.tmp is written first
 }
 
-TEST_F(TrayProgramTest, SecondNormalCopyEndsBeforeIconOrFile) {
-  lifetime.otherCopyRunning_ = true;
-  files.files_[hwndFile] = u"untouched";
-  program.Start();
-  EXPECT_TRUE(lifetime.quit_);
-  EXPECT_FALSE(Logged("TrayAdd"));
-  EXPECT_EQ(files.files_[hwndFile], u"untouched");
+// A copy started elevated holds a place a copy of normal rights may not even open: that
+// answer, too, means another copy runs.
+TEST(TrayStart, SecondNormalCopyEndsBeforeIconOrFile) {
+  using platform::InstanceClaim;
+  const struct {
+    InstanceClaim claim;
+    bool runs;
+  } cases[] = {
+      {InstanceClaim::Created, true},
+      {InstanceClaim::AlreadyExists, false},
+      {InstanceClaim::AccessDenied, false},
+      {InstanceClaim::Failed, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.claim));
+    MenuMachine t;
+    const std::u16string hwndFile = u"C:\\Tools\\Tidewarden\\hwnd.tmp";
+    t.lifetime.claim_ = c.claim;
+    t.files.files_[hwndFile] = u"untouched";
+    t.rig.program.Start();
+    EXPECT_EQ(t.lifetime.quit_, !c.runs);
+    EXPECT_EQ(t.tray.shown_, c.runs);
+    EXPECT_EQ(t.files.files_[hwndFile] != u"untouched", c.runs);
+  }
 }
 
 TEST_F(TrayProgramTest, AnArgumentGivesOneShotMode) {
@@ -86,7 +108,8 @@ TEST_F(TrayProgramTest, AnArgumentGivesOneShotMode) {
   } cases[] = {{u"300", 300}, {u"abc", 0}, {u" 3 00x", 300}, {u"1.5", 1.5}};
   for (const auto& c : cases) {
     FakePorts machine;
-    machine.lifetime.otherCopyRunning_ = true;  // one-shot copies run beside a normal one
+    machine.lifetime.claim_ =
+        platform::InstanceClaim::AlreadyExists;  // one-shot copies run beside a normal one
     machine.session.arguments_ = c.arguments;
     TrayRig oneShot{machine};
     oneShot.program.Start();
@@ -293,10 +316,6 @@ TEST_F(TrayProgramTest, ExitEntryRemovesTheIconAndEnds) {
 
 // What each item of the right-click menu does, one row an item ("*" ends a caption prefix for
 // a run of items; the first row that matches counts); every item the menu shows has its row.
-// A machine whose menu a test chooses from once.
-struct MenuMachine : FakePorts {
-  TrayRig rig{*this};
-};
 
 TEST(TrayMenu, EveryMenuItemDoesWhatItSays) {
   using Check = std::function<void(MenuMachine&)>;
@@ -304,6 +323,10 @@ TEST(TrayMenu, EveryMenuItemDoesWhatItSays) {
     return [application](MenuMachine& t) {
       ASSERT_EQ(t.launcher.started_.size(), 1u);
       EXPECT_EQ(t.launcher.started_[0].application, application);
+      // Tidewarden runs idle: what the user asked for must not (the new Explorer, and all it
+      // starts, would run idle until sign-out).
+      EXPECT_EQ(t.launcher.childClasses_[0], platform::PriorityClass::Normal);
+      EXPECT_TRUE(t.launcher.started_[0].startFeedback);
     };
   };
   const Check nothing = [](MenuMachine& t) {
@@ -328,6 +351,8 @@ TEST(TrayMenu, EveryMenuItemDoesWhatItSays) {
          ASSERT_EQ(t.launcher.started_.size(), 1u);
          EXPECT_EQ(t.launcher.started_[0].commandLine,
                    u"\"C:\\Tools\\Tidewarden\\Scrubwright\\Scrubwright.exe\" 156");
+         EXPECT_EQ(t.launcher.childClasses_[0], platform::PriorityClass::Idle);
+         EXPECT_FALSE(t.launcher.started_[0].startFeedback);  // no busy pointer for seconds
        }},
       {u"エクスプローラを再起動する", started(u"C:\\WINDOWS\\explorer.exe")},
       {u"設定の変更", started(u"C:\\Tools\\Tidewarden\\Config.exe")},

@@ -27,14 +27,14 @@ class FakeAppLifetime : public AppLifetime {
  public:
   explicit FakeAppLifetime(CallLog& log) : log_(log) {}
 
-  bool ClaimSingleInstance() override { return !otherCopyRunning_; }
+  bool ClaimSingleInstance() override { return ClaimIsOurs(claim_); }
   long long MainWindowHandle() override { return handle_; }
   void Quit() override {
     log_.Add("Quit");
     quit_ = true;
   }
 
-  bool otherCopyRunning_ = false;
+  InstanceClaim claim_ = InstanceClaim::Created;  // Windows' answer to the claim
   long long handle_ = 3342546;
   bool quit_ = false;
 

@@ -58,8 +58,14 @@ AppLifetimeWin32::~AppLifetimeWin32() {
 bool AppLifetimeWin32::ClaimSingleInstance() {
   // A named mutex in the user's own session: other users' copies do not count.
   mutex_ = CreateMutexW(nullptr, FALSE, instanceName_);
-  if (mutex_ == nullptr) return true;  // cannot tell: rather run than refuse to
-  return GetLastError() != ERROR_ALREADY_EXISTS;
+  const DWORD error = GetLastError();
+  InstanceClaim answer = InstanceClaim::Created;
+  if (mutex_ == nullptr) {
+    answer = error == ERROR_ACCESS_DENIED ? InstanceClaim::AccessDenied : InstanceClaim::Failed;
+  } else if (error == ERROR_ALREADY_EXISTS) {
+    answer = InstanceClaim::AlreadyExists;
+  }
+  return ClaimIsOurs(answer);
 }
 
 long long AppLifetimeWin32::MainWindowHandle() {
