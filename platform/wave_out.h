@@ -25,6 +25,10 @@ class MasterVolume {
   virtual std::optional<float> GetScalar() = 0;
   // False where there is no Core Audio or no playback device.
   virtual bool SetScalar(float scalar) = 0;
+  // The endpoint's mute, which the mute key and the taskbar set apart from the level: a muted
+  // endpoint keeps its level and is silent. Empty or false where there is no Core Audio.
+  virtual std::optional<bool> GetMute() = 0;
+  virtual bool SetMute(bool muted) = 0;
 };
 
 }  // namespace platform

@@ -40,6 +40,7 @@ class FakeWaveOut : public WaveOut {
   CallLog& log_;
 };
 
+// Level and mute apart, as Windows keeps them: setting the level leaves the mute alone.
 class FakeMasterVolume : public MasterVolume {
  public:
   std::optional<float> GetScalar() override {
@@ -51,10 +52,17 @@ class FakeMasterVolume : public MasterVolume {
     ++sets_;
     return true;
   }
+  std::optional<bool> GetMute() override { return present_ ? std::optional(muted_) : std::nullopt; }
+  bool SetMute(bool muted) override {
+    if (!present_) return false;
+    muted_ = muted;
+    return true;
+  }
 
   bool present_ = false;  // off by default: the wave-out devices answer
   bool refuseSet_ = false;
   float scalar_ = 0.5F;
+  bool muted_ = false;
   int sets_ = 0;
 };
 

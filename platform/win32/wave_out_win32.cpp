@@ -93,4 +93,18 @@ bool MasterVolumeWin32::SetScalar(float scalar) {
   });
 }
 
+std::optional<bool> MasterVolumeWin32::GetMute() {
+  BOOL muted = FALSE;
+  const bool ok = WithEndpointVolume(
+      [&](IAudioEndpointVolume& volume) { return SUCCEEDED(volume.GetMute(&muted)); });
+  if (!ok) return std::nullopt;
+  return muted != FALSE;
+}
+
+bool MasterVolumeWin32::SetMute(bool muted) {
+  return WithEndpointVolume([&](IAudioEndpointVolume& volume) {
+    return SUCCEEDED(volume.SetMute(muted ? TRUE : FALSE, nullptr));
+  });
+}
+
 }  // namespace platform::win32

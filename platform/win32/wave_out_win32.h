@@ -18,6 +18,8 @@ class MasterVolumeWin32 : public MasterVolume {
  public:
   std::optional<float> GetScalar() override;
   bool SetScalar(float scalar) override;
+  std::optional<bool> GetMute() override;
+  bool SetMute(bool muted) override;
 };
 
 }  // namespace platform::win32

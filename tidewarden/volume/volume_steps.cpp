@@ -57,6 +57,8 @@ std::optional<std::uint32_t> VolumeDevice::FindWaveOutDevice() {
 
 std::uint32_t VolumeDevice::GetWaveVolume() {
   if (const auto scalar = master_.GetScalar()) {
+    // Muted, whatever its level: nothing is heard.
+    if (master_.GetMute().value_or(false)) return 0;
     const double clamped = std::fmin(std::fmax(static_cast<double>(*scalar), 0.0), 1.0);
     const auto channel = static_cast<std::uint32_t>(std::lround(clamped * 65535.0));
     return channel * 65537u;
@@ -67,7 +69,12 @@ std::uint32_t VolumeDevice::GetWaveVolume() {
 }
 
 void VolumeDevice::SetWaveVolume(std::uint32_t value) {
-  if (master_.SetScalar(static_cast<float>(value & 0xFFFF) / 65535.0F)) return;
+  const std::uint32_t left = value & 0xFFFF;
+  if (master_.SetScalar(static_cast<float>(left) / 65535.0F)) {
+    // A step above silence is one the user wants to hear; the mute step keeps the mute as is.
+    if (left != 0) master_.SetMute(false);
+    return;
+  }
   if (const auto device = FindWaveOutDevice()) waveOut_.SetVolume(*device, value);
 }
 

@@ -25,7 +25,7 @@ std::uint32_t WaveVolumeOfStep(int index, VolumeRange range);
 
 // The volume the steps act on: the master volume of the default playback device where the
 // system has one (since Vista wave-out volume only moves the program's own slider), else the
-// first wave-out device that has volume control.
+// first wave-out device that has volume control. A muted master volume reads as silence.
 class VolumeDevice {
  public:
   VolumeDevice(platform::WaveOut& waveOut, platform::MasterVolume& master)

@@ -138,5 +138,31 @@ TEST_F(VolumeDeviceTest, MasterVolumeWinsWhereThereIsOne) {
   EXPECT_EQ(device.GetWaveVolume(), 0xFFFFFFFFu);
 }
 
+// The mute key and the taskbar mute the endpoint without moving its level.
+TEST_F(VolumeDeviceTest, AMutedMasterVolumeReadsAsSilenceAndAStepAboveItUnmutes) {
+  master.present_ = true;
+  const struct {
+    int step;  // chosen while muted at level 0.8
+    float scalar;
+    bool muted;
+  } cases[] = {
+      {0, 65528.0F / 65535.0F, false},
+      {17, 918.0F / 65535.0F, false},  // the quietest step of the LOW range still sounds
+      {18, 0.0F, true},                // the mute step: silence, the mute as it was
+  };
+  for (const auto& c : cases) {
+    master.scalar_ = 0.8F;
+    master.muted_ = true;
+    EXPECT_EQ(device.GetWaveVolume(), 0u) << c.step;
+    device.SetWaveVolume(
+        WaveVolumeOfStep(c.step, c.step == 17 ? VolumeRange::Low : VolumeRange::Normal));
+    EXPECT_FLOAT_EQ(master.scalar_, c.scalar) << c.step;
+    EXPECT_EQ(master.muted_, c.muted) << c.step;
+  }
+  master.muted_ = false;
+  master.scalar_ = 0.8F;
+  EXPECT_NE(device.GetWaveVolume(), 0u);
+}
+
 }  // namespace
 }  // namespace tidewarden
