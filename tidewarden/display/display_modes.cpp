@@ -1,6 +1,5 @@
 #include "tidewarden/display/display_modes.h"
 
-#include <algorithm>
 #include <string>
 
 #include "common/number_text.h"
@@ -85,9 +84,7 @@ bool DisplayModes::TestAheadStep() {
 
 const std::vector<platform::DisplayMode>& DisplayModes::SlotModes() {
   if (!offeredKnown_) FindOfferedModes();
-  // A slot beyond today's offer keeps the mode it named before.
-  if (slots_.size() < offered_.size()) slots_.resize(offered_.size());
-  std::copy(offered_.begin(), offered_.end(), slots_.begin());
+  slots_ = offered_;
   return slots_;
 }
 

@@ -29,7 +29,7 @@ class DisplayModes {
   std::int32_t EnumDisplayModes();
   std::int32_t TestDisplayMode(const platform::DisplayMode& mode);
   // The mode each slot names, in slot order: the modes on offer now (found when they are not
-  // known yet), then what further slots kept from an earlier, longer offer.
+  // known yet). A choice names a slot of the last such list.
   const std::vector<platform::DisplayMode>& SlotModes();
   // The mode in use; empty when the display cannot tell it.
   std::optional<platform::DisplayMode> ModeInUse();

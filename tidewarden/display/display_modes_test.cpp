@@ -117,17 +117,38 @@ TEST_F(DisplayModesTest, NoModeKeepsNone) {
   EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit"}));
 }
 
-TEST_F(DisplayModesTest, SurplusSlotsStayAndOnlyTheModeInUseIsChecked) {
-  display.modes_ = {{800, 600, 32}, {1024, 768, 32}, {1280, 1024, 32}};
-  display.current_ = {1280, 1024, 32};
-  Build(modes, menu);
-  display.modes_ = {{1024, 768, 32}};
-  display.current_ = {1024, 768, 32};  // changed outside the program, which the system tells
-  modes.OnDisplayChanged();
-  Build(modes, menu);
-  EXPECT_EQ(Shown(), (std::vector<std::u16string>{u"1024x768 32Bit", u"1024x768 32Bit",
-                                                  u"1280x1024 32Bit"}));
-  EXPECT_EQ(Checked(), (std::vector<int>{0, 1}));
+// After undocking or a new primary display only the modes offered now may be chosen: the old
+// display's modes would fail with the error box.
+TEST_F(DisplayModesTest, SlotsFollowTheModesOfferedNow) {
+  const DisplayMode small{1024, 768, 32}, large{1280, 1024, 32}, wide{1920, 1080, 32};
+  const struct {
+    const char* why;
+    std::vector<DisplayMode> listed;
+    std::vector<std::u16string> shown;
+    std::vector<int> checked;  // 1024x768 in use
+  } steps[] = {
+      {"docked",
+       {{800, 600, 32}, small, large, wide},
+       {u"800x600 32Bit", u"1024x768 32Bit", u"1280x1024 32Bit", u"1920x1080 32Bit"},
+       {1}},
+      {"undocked", {small}, {u"1024x768 32Bit"}, {0}},
+      {"nothing passes", {{640, 480, 32}}, {u"(なし)"}, {}},
+      {"docked again", {small, wide}, {u"1024x768 32Bit", u"1920x1080 32Bit"}, {0}},
+  };
+  display.current_ = small;
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.why);
+    display.modes_ = step.listed;
+    modes.OnDisplayChanged();
+    Build(modes, menu);
+    EXPECT_EQ(Shown(), step.shown);
+    EXPECT_EQ(Checked(), step.checked);
+  }
+  // A slot that shows nothing names nothing: choosing it switches nothing and tells nothing.
+  modes.OnDisplayModeChosen(3);
+  modes.OnDisplayModeChosen(2);
+  EXPECT_EQ(display.current_, small);
+  EXPECT_TRUE(boxes.shown_.empty());
 }
 
 // The mark follows the mode the display reports, in real pixels: on a scaled screen the

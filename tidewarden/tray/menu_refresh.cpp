@@ -23,9 +23,11 @@ void WriteResolutionItems(MenuTree& menu, std::span<const platform::DisplayMode>
   for (int slot = 0; slot < kResolutionItems; ++slot) {
     MenuNode& node = menu[{Item::DisplayMode, slot}];
     const bool named = static_cast<size_t>(slot) < slotModes.size();
+    node.visible = named || slot == 0;
     if (named) {
-      node.visible = true;
       node.caption = ModeCaption(slotModes[static_cast<size_t>(slot)]);
+    } else if (slot == 0) {
+      node.caption = kNoModeCaption;
     }
     node.checked = named && modeInUse == slotModes[static_cast<size_t>(slot)];
   }

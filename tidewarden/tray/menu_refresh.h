@@ -19,8 +19,9 @@ void WriteStatusLines(MenuTree& menu, const std::u16string& dateLine,
 // The mark on the volume step in use; none for a step outside the nineteen.
 void WriteVolumeMark(MenuTree& menu, int step);
 
-// The resolution submenu: a slot for each mode (slots past them keep what they show), and
-// exactly the slots of the mode in use checked, so a change made elsewhere moves the mark.
+// The resolution submenu: a slot for each mode on offer now and no other (a display taken
+// away takes its modes along), "(なし)" while there is none, and exactly the slots of the mode
+// in use checked, so a change made elsewhere moves the mark.
 void WriteResolutionItems(MenuTree& menu, std::span<const platform::DisplayMode> slotModes,
                           const std::optional<platform::DisplayMode>& modeInUse);
 

@@ -50,7 +50,7 @@ constexpr MenuRow kMenu[] = {
     {Item::Resolution, Item::Root, u"解像度変更"},
     {Item::ResolutionClose, Item::Resolution, kClose},
     {Item::ResolutionCloseSeparator, Item::Resolution, u"-"},
-    {Item::DisplayMode, Item::Resolution, u"(なし)"},
+    {Item::DisplayMode, Item::Resolution, kNoModeCaption},
     {Item::DisplayMode, Item::Resolution, u"", false, false, kResolutionItems - 1, 1},
     {Item::ResolutionSeparator, Item::Root, u"-"},
     {Item::ReleaseMemory, Item::Root, u"メモリーリークを治す"},

@@ -51,6 +51,8 @@ struct ItemKey {
 
 inline constexpr int kVolumeSteps = 19;      // VolumeStep 0 (loudest) to 18 (mute)
 inline constexpr int kResolutionItems = 30;  // DisplayMode 0 to 29
+// The first resolution slot's caption while no mode is on offer.
+inline constexpr char16_t kNoModeCaption[] = u"(なし)";
 
 struct MenuNode {
   ItemKey key;
