@@ -22,8 +22,15 @@ class FakeMessageBoxes : public MessageBoxes {
     shown_.push_back({title, text, icon});
     log_.Add("ShowOk");
   }
+  bool AskYesNo(const std::u16string& title, const std::u16string& text,
+                MessageIcon icon) override {
+    shown_.push_back({title, text, icon});
+    log_.Add("AskYesNo");
+    return answerYes_;
+  }
 
   std::vector<Shown> shown_;
+  bool answerYes_ = false;
 
  private:
   CallLog& log_;

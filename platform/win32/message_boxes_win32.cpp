@@ -25,4 +25,11 @@ void MessageBoxesWin32::ShowOk(const std::u16string& title, const std::u16string
   MessageBoxW(owner_, Wide(text), Wide(title), MB_OK | place | IconFlag(icon));
 }
 
+bool MessageBoxesWin32::AskYesNo(const std::u16string& title, const std::u16string& text,
+                                 MessageIcon icon) {
+  const UINT place = owner_ != nullptr ? 0 : MB_SETFOREGROUND;
+  return MessageBoxW(owner_, Wide(text), Wide(title),
+                     MB_YESNO | MB_DEFBUTTON2 | place | IconFlag(icon)) == IDYES;
+}
+
 }  // namespace platform::win32

@@ -12,6 +12,7 @@ class MessageBoxesWin32 : public MessageBoxes {
   // hidden) the box is brought to the front instead.
   void SetOwner(HWND owner) { owner_ = owner; }
   void ShowOk(const std::u16string& title, const std::u16string& text, MessageIcon icon) override;
+  bool AskYesNo(const std::u16string& title, const std::u16string& text, MessageIcon icon) override;
 
  private:
   HWND owner_ = nullptr;

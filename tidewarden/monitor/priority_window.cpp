@@ -21,6 +21,12 @@ constexpr char16_t kNotOverwritten[] =
     u"一覧を読み込めなかったため、保存しませんでした。(Process.ini)\r\n"
     u"このウィンドウを閉じ、ファイルを読み込めるようになってから開き直してください。";
 
+constexpr char16_t kChangedSinceOpened[] =
+    u"監視するプロセスの一覧は、この画面を開いた後にほかのプログラムで変更されています。"
+    u"(Process.ini)\r\n"
+    u"この画面の一覧で置き換えますか?\r\n"
+    u"［いいえ］を選ぶと、ファイルはそのままで、この画面に戻ります。";
+
 std::u16string NameNotStorableText(const std::u16string& name) {
   return u"このプログラムの名前には、設定ファイル (Process.ini) に保存できない文字が"
          u"含まれています。\r\n\r\n" +
@@ -33,6 +39,8 @@ void PriorityWindow::Open() {
   RefreshRunningList();
   // A file that is there but was not taken as the list (unreadable, or hidden or system) is
   // the user's list all the same: the window never writes over it.
+  // Taken before the list: an edit in between is then asked about at OK, never lost.
+  fileAtOpen_ = monitor_.WatchListOnDisk();
   const WatchListFile file = monitor_.LoadWatchListInto(entries_);
   listUnreadable_ = file == WatchListFile::Unreadable || file == WatchListFile::Hidden;
   state_.PriorityWindowOpen = true;
@@ -132,6 +140,10 @@ void PriorityWindow::OnDeleteClicked() {
 bool PriorityWindow::OnOkClicked() {
   if (listUnreadable_) {
     boxes_.ShowOk(kProgramTitle, kNotOverwritten, platform::MessageIcon::Warning);
+    return false;
+  }
+  if (monitor_.WatchListOnDisk() != fileAtOpen_ &&
+      !boxes_.AskYesNo(kProgramTitle, kChangedSinceOpened, platform::MessageIcon::Warning)) {
     return false;
   }
   if (!monitor_.SaveWatchList(entries_)) {

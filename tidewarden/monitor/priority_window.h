@@ -44,8 +44,8 @@ class PriorityWindow {
   void OnPriorityOptionClicked(int index);
   void OnDeleteClicked();
   // OK: true when saved (the window then closes); false when the file could not be written
-  // or was not read at opening, which the user has been told, and the window stays open with
-  // the edits.
+  // or was not read at opening, which the user has been told, or when it changed since the
+  // window read it and the user chose to keep it; the window then stays open with the edits.
   bool OnOkClicked();
   void OnClose();
 
@@ -71,6 +71,8 @@ class PriorityWindow {
   std::optional<int> selectedOption_;
   // The saved list could not be read: what the window shows is not what the file holds.
   bool listUnreadable_ = false;
+  // The file as the window found it: another program's later edit is not written over unasked.
+  std::optional<std::u16string> fileAtOpen_;
 };
 
 }  // namespace tidewarden

@@ -190,6 +190,51 @@ TEST_F(WindowTest, FailedSaveIsToldAndKeepsTheEdits) {
   EXPECT_EQ(files.files_[watchFile], u"OLD\r\n");
 }
 
+// Another program (an editor, a copy in another session sharing the folder) may have written
+// the file while the window was open: its edit is only replaced when the user says so.
+TEST_F(WindowTest, OkAsksBeforeReplacingAFileChangedSinceOpening) {
+  const struct {
+    const char* why;
+    std::optional<std::u16string> atOpen;  // empty: no file
+    std::optional<std::u16string> atOk;
+    bool yes;
+    bool asked;
+    bool saved;
+  } cases[] = {
+      {"unchanged", u"OLD\r\n", u"OLD\r\n", false, false, true},
+      {"edited, replace", u"OLD\r\n", u"EDITED\r\n", true, true, true},
+      {"edited, keep", u"OLD\r\n", u"EDITED\r\n", false, true, false},
+      {"made since", std::nullopt, u"NEW\r\n", false, true, false},
+      {"still none", std::nullopt, std::nullopt, false, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    MonitorFixture m;
+    PriorityWindow subject{{m.monitor, m.state, m.files, m.processes}, m.boxes};
+    m.processes.running_ = processes.running_;
+    if (c.atOpen) m.files.files_[m.watchFile] = *c.atOpen;
+    subject.Open();
+    subject.OnRunningRowClicked(0);
+    subject.OnAddClicked();
+    m.files.files_.erase(m.watchFile);
+    if (c.atOk) m.files.files_[m.watchFile] = *c.atOk;
+    m.boxes.answerYes_ = c.yes;
+    EXPECT_EQ(subject.OnOkClicked(), c.saved);
+    ASSERT_EQ(m.boxes.shown_.size(), c.asked ? 1u : 0u);
+    if (c.asked) {
+      EXPECT_NE(m.boxes.shown_[0].text.find(u"Process.ini"), std::u16string::npos);
+    }
+    const auto file = m.files.files_.find(m.watchFile);
+    ASSERT_TRUE(file != m.files.files_.end());
+    if (c.saved) {
+      EXPECT_EQ(file->second, WatchListText(subject.WatchEntries()));
+    } else {
+      EXPECT_EQ(file->second, *c.atOk);                              // untouched
+      EXPECT_EQ(subject.WatchEntries().size(), c.atOpen ? 2u : 1u);  // the edits stay
+    }
+  }
+}
+
 // A list that is there but was not taken is the user's all the same.
 TEST(PriorityWindowFile, AListNotTakenIsToldAndNeverWrittenOver) {
   const struct {

@@ -43,6 +43,11 @@ WatchListFile ProcessMonitor::LoadWatchListInto(std::vector<std::u16string>& tar
   return WatchListFile::Read;
 }
 
+std::optional<std::u16string> ProcessMonitor::WatchListOnDisk() {
+  if (!files_.ExistsAtAll(WatchFile())) return std::nullopt;
+  return files_.ReadText(WatchFile());
+}
+
 void ProcessMonitor::ReportUnreadableWatchList() {
   boxes_.ShowOk(kProgramTitle, kListUnreadable, platform::MessageIcon::Warning);
 }

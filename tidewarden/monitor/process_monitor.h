@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ class ProcessMonitor {
   // read (locked by a backup, no read right) is read again at every pass until it can be.
   WatchListFile LoadWatchList();
   WatchListFile LoadWatchListInto(std::vector<std::u16string>& target);
+  // What Process.ini holds now, as text; empty when there is no such file or it cannot be read.
+  std::optional<std::u16string> WatchListOnDisk();
   // Tells the user that the saved list could not be read.
   void ReportUnreadableWatchList();
   void SetLiveWatchList(std::vector<std::u16string> entries) { liveList_ = std::move(entries); }
