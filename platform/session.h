@@ -13,9 +13,6 @@ class Session {
   virtual std::u16string WindowsDirectory() = 0;
   // The command line's arguments, without the program name.
   virtual std::u16string Arguments() = 0;
-  // Dots per inch of the screen, horizontally and vertically.
-  virtual int DpiX() = 0;
-  virtual int DpiY() = 0;
 };
 
 }  // namespace platform

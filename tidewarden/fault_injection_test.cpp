@@ -124,11 +124,6 @@ std::vector<Fault> Faults() {
          m.master.scalar_ = -3.5F;
        }},
       {"clock nonsense", [](Machine& m) { m.clock.now_ = {-1, 13, 32, 9, 25, 61, -61}; }},
-      {"screen nonsense",
-       [](Machine& m) {
-         m.session.dpiX_ = 0;
-         m.session.dpiY_ = -96;
-       }},
   };
 }
 

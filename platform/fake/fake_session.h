@@ -13,14 +13,10 @@ class FakeSession : public Session {
   std::u16string ProgramFolder() override { return programFolder_; }
   std::u16string WindowsDirectory() override { return windowsDirectory_; }
   std::u16string Arguments() override { return arguments_; }
-  int DpiX() override { return dpiX_; }
-  int DpiY() override { return dpiY_; }
 
   std::u16string programFolder_ = u"C:\\Tools\\Tidewarden";
   std::u16string windowsDirectory_ = u"C:\\WINDOWS";
   std::u16string arguments_;
-  int dpiX_ = 96;
-  int dpiY_ = 96;
 };
 
 class FakeAppLifetime : public AppLifetime {

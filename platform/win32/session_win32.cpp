@@ -37,20 +37,6 @@ std::u16string SessionWin32::Arguments() {
   return common::ArgumentsOf(FromWide(GetCommandLineW()));
 }
 
-int SessionWin32::DpiX() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
-int SessionWin32::DpiY() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
 AppLifetimeWin32::~AppLifetimeWin32() {
   if (mutex_ != nullptr) CloseHandle(mutex_);
 }

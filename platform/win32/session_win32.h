@@ -12,8 +12,6 @@ class SessionWin32 : public Session {
   std::u16string ProgramFolder() override;
   std::u16string WindowsDirectory() override;
   std::u16string Arguments() override;
-  int DpiX() override;
-  int DpiY() override;
 };
 
 class AppLifetimeWin32 : public AppLifetime {
