@@ -199,7 +199,9 @@ def twips_rect(left, top, width, height, dpi):
 
 
 def read_message_box(title, timeout_ms=10000, press=False):
-    args = ["msgbox", hex_text(title), str(timeout_ms)] + (["press"] if press else [])
+    """The box's text, buttons and default button; press=True clicks OK, "yes" or "no" those."""
+    choice = {True: ["press"], False: [], "yes": ["yes"], "no": ["no"]}[press]
+    args = ["msgbox", hex_text(title), str(timeout_ms)] + choice
     answer, _ = probe(*args)
     return answer
 
@@ -422,9 +424,10 @@ def install_recorder(exe_path):
     shutil.copyfile(os.path.join(E2E_BIN, "recorder.exe"), exe_path)
 
 
-def recorded_starts(folder, with_times=False):
+def recorded_starts(folder, with_times=False, with_how=False):
     """Command lines the recorder copies in `folder` were started with, in start order; with
-    with_times, (start time in seconds, command line) pairs."""
+    with_times, (start time in seconds, command line) pairs; with with_how, (priority class,
+    start flags, command line)."""
     path = os.path.join(folder, "recorder.log")
     try:
         with open(path, encoding="utf-8", newline="") as file:
@@ -433,13 +436,15 @@ def recorded_starts(folder, with_times=False):
         return []
     starts = []
     for line in lines[:-1]:      # a line still being written has no newline yet
-        stamp, _, command_line = line.partition("\t")
-        starts.append((int(stamp), command_line))
+        stamp, priority, flags, command_line = line.split("\t", 3)
+        starts.append((int(stamp), command_line, int(priority, 16), int(flags, 16)))
     # Equal times keep the file's order.
     starts.sort(key=lambda start: start[0])
+    if with_how:
+        return [(priority, flags, command_line) for _, command_line, priority, flags in starts]
     if with_times:
-        return [(stamp / 1e7, command_line) for stamp, command_line in starts]
-    return [command_line for _, command_line in starts]
+        return [(stamp / 1e7, command_line) for stamp, command_line, _, _ in starts]
+    return [command_line for _, command_line, _, _ in starts]
 
 
 # --- Tidewarden.exe, the tray program ---------------------------------------------------------

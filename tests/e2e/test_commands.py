@@ -14,6 +14,7 @@ VOLUME_MENU, MIXER_ITEM = "音量", "ボリューム"
 CLOSE_MENU = "メニューを閉じる"
 STARTUP = 15.0
 SETTLE = 1.5   # long enough for a start that was going to happen to show
+FORCE_OFF_FEEDBACK = 0x80   # a STARTUPINFO flag
 
 
 def close_window(window):
@@ -114,6 +115,9 @@ class CommandsCase(harness.WineTestCase):
                     want = f'"{windows_path(expected, windir)}"'.lower()
                     got = harness.wait_until(lambda: self.starts(installed), 10)
                     self.assertEqual([line.lower() for line in got], [want])
+                    # With the busy pointer a program the user asked for shows.
+                    [(_, flags, _)] = self.starts(installed, with_how=True)
+                    self.assertEqual(flags & FORCE_OFF_FEEDBACK, 0)
                 else:
                     time.sleep(SETTLE)
                     self.assertEqual(self.children(), [])
@@ -123,9 +127,10 @@ class CommandsCase(harness.WineTestCase):
                     remove(os.path.join(os.path.dirname(place), "recorder.log"))
         self.assert_still_answering()
 
-    def starts(self, installed):
+    def starts(self, installed, with_how=False):
         folders = sorted({os.path.dirname(place) for place in installed})
-        return [line for folder in folders for line in harness.recorded_starts(folder)]
+        return [line for folder in folders
+                for line in harness.recorded_starts(folder, with_how=with_how)]
 
 
 def remove(path):

@@ -452,3 +452,39 @@ class MonitorCase(harness.WineTestCase):
         self.assertFalse(self.window()["enabled"])
         self.assertTrue(harness.read_message_box("Tidewarden ", press=True)["found"])
         self.assertEqual(self.control(self.window(), WATCH_LIST)["items"], [])
+
+    def test_ok_asks_before_replacing_a_list_another_program_changed(self):
+        self.write_watch_list(watch_entry("Old.exe", "HIGH"))
+        self.start_tidewarden()
+        self.open_window()
+        self.pick_row(RUNNING_LIST, lambda r: r.startswith("Tidewarden.exe "))
+        self.press(ADD_BUTTON)
+        shown = self.control(self.window(), WATCH_LIST)["items"]
+        self.assertEqual(len(shown), 2)
+        # An editor, or a copy in another session sharing the folder, saves in the meantime.
+        theirs = (watch_entry("Theirs.exe", "IDLE") + "\r\n").encode("ascii")
+        self.write("Process.ini", theirs)
+
+        for choice in ("no", "yes"):
+            with self.subTest(choice=choice):
+                answer = PRIORITY_WINDOW.probe("press", OK_BUTTON)
+                self.assertTrue(answer and answer.get("pressed"), answer)
+                box = harness.read_message_box("Tidewarden ")
+                self.assertTrue(box and box["found"], "no question before replacing the file")
+                if choice == "no":
+                    harness.screenshot("priority-window-file-changed")
+                self.assertIn("Process.ini", box["text"])
+                self.assertEqual(len(box["buttons"]), 2, box)
+                self.assertEqual(box["default"], box["buttons"][1], "No is not the default")
+                # The window's own box: the window takes nothing while it shows.
+                self.assertFalse(self.window()["enabled"])
+                self.assertTrue(harness.read_message_box("Tidewarden ", press=choice)["found"])
+                if choice == "no":
+                    self.assertTrue(harness.wait_until(lambda: self.window()["enabled"], 5))
+                    self.assertEqual(self.control(self.window(), WATCH_LIST)["items"], shown)
+                    time.sleep(0.5)
+                    self.assertEqual(self.read("Process.ini"), theirs)
+        self.assertTrue(harness.wait_until(lambda: not self.windows_open(), 5),
+                        "the window stayed open after Yes")
+        self.assert_file_becomes("Process.ini",
+                                 "".join(e + "\r\n" for e in shown).encode("ascii"))

@@ -17,6 +17,7 @@ TICK = 6.0          # the periodic check timer's default period, seconds
 # emulator a start that reads a 50 MB settings line takes longer on a busy machine.
 STARTUP = 20.0 if os.environ.get("TW_I386_EMULATOR") else 10.0
 CHUNK = 512         # the most one Scrubwright start is asked to free, MB
+USE_SHOW_WINDOW, FORCE_ON_FEEDBACK, FORCE_OFF_FEEDBACK = 0x1, 0x40, 0x80   # STARTUPINFO flags
 # The tooltip: time (hour without a leading zero), free MB, and the resource figure if any.
 STATUS = re.compile(r"時刻 ≪(0|[1-9]\d?):(\d\d)≫  空きメモリー ≪(\d+)MB≫"
                     r"(?:  リソース ≪(\d+)%≫)?")
@@ -236,6 +237,26 @@ class ReleaseTest(TidewardenCase):
         (first, _), (second, _) = harness.recorded_starts(os.path.dirname(self.scrub),
                                                           with_times=True)
         self.assertAlmostEqual(second - first, TICK, delta=1.5)
+
+    def test_a_release_still_running_holds_back_the_next(self):
+        # The recorder stands in for a fill that outlasts the ticks: while it runs, no tick
+        # starts another, and none is counted.
+        hold = os.path.join(os.path.dirname(self.scrub), "recorder.hold")
+        open(hold, "w").close()
+        self.addCleanup(lambda: os.path.exists(hold) and os.remove(hold))
+        harness.set_available_mb(300)
+        self.start_normal()
+        self.assertEqual(self.wait_starts(1, STARTUP + TICK), [self.release_line(301)])
+        # Without the busy pointer. (Wine 8 starts a child in the normal class whatever class
+        # the parent names, so the class it is started in is for the unit tests to show.)
+        [(_, flags, _)] = harness.recorded_starts(os.path.dirname(self.scrub), with_how=True)
+        self.assertEqual(flags & (USE_SHOW_WINDOW | FORCE_ON_FEEDBACK | FORCE_OFF_FEEDBACK),
+                         USE_SHOW_WINDOW | FORCE_OFF_FEEDBACK)
+        time.sleep(2 * TICK + 1)
+        self.assertEqual(self.starts(), [self.release_line(301)])
+        os.remove(hold)
+        self.assertEqual(self.wait_starts(2, TICK + STARTUP),
+                         [self.release_line(301), self.release_line(302)])
 
     def test_big_releases_go_out_in_chunks_in_order(self):
         # The total may be small (through qemu-i386 a 32-bit program sees the machine's total cut

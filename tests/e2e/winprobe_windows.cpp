@@ -35,7 +35,9 @@ int WindowsOf(const Args& args) {
 int ReadMessageBox(const Args& args) {
   const std::wstring title = args.Text(0);
   const ULONGLONG deadline = GetTickCount64() + args.Timeout(1);
-  const bool press = args.size() > 2 && args[2] == L"press";
+  // "press" clicks OK; "yes" and "no" click those buttons of a question.
+  int press = 0;
+  if (args.size() > 2) press = args[2] == L"yes" ? IDYES : args[2] == L"no" ? IDNO : IDOK;
   HWND box = nullptr;
   // A box is read once it shows: while it is being set up it still has every kind of button,
   // and the ones it does not need are taken away only then.
@@ -45,12 +47,16 @@ int ReadMessageBox(const Args& args) {
     Sleep(50);
   }
   std::wstring text;
+  std::wstring defaultButton;
   JsonArray buttons;
   for (HWND child : probe::ChildWindows(box)) {
     const std::wstring kind = probe::ClassOf(child);
     if (GetDlgCtrlID(child) == 0xFFFF && kind == L"Static") text = probe::TextOf(child);
     if (kind == L"Button" && IsWindowVisible(child)) {
       buttons.Add(probe_text::Json(probe::TextOf(child)));
+      if ((GetWindowLongW(child, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) {
+        defaultButton = probe::TextOf(child);
+      }
     }
   }
   Answer(JsonObject()
@@ -58,12 +64,13 @@ int ReadMessageBox(const Args& args) {
              .Number("pid", probe::ProcessOf(box))
              .Text("title", probe::CaptionOf(box))
              .Text("text", text)
-             .Raw("buttons", buttons.Str()),
+             .Raw("buttons", buttons.Str())
+             .Text("default", defaultButton),
          0);
-  if (press) {
-    HWND ok = GetDlgItem(box, IDOK);
-    if (ok == nullptr) return 2;
-    SendMessageW(ok, BM_CLICK, 0, 0);
+  if (press != 0) {
+    HWND button = GetDlgItem(box, press);
+    if (button == nullptr) return 2;
+    SendMessageW(button, BM_CLICK, 0, 0);
   }
   return 0;
 }
@@ -268,9 +275,9 @@ constexpr probe::Command kCommands[] = {
     {L"windows", "", "every top-level window: hwnd, pid, class, title, visible", 0, 0, ListWindows},
     {L"window-of", "HEXTITLE", "top-level windows with exactly that caption, hidden ones too", 1, 1,
      WindowsOf},
-    {L"msgbox", "HEXTITLE [MS] [press]",
-     "wait for a message box with that caption, read its text and buttons; \"press\" clicks "
-     "its OK",
+    {L"msgbox", "HEXTITLE [MS] [press|yes|no]",
+     "wait for a message box with that caption, read its text, buttons and default button; "
+     "\"press\" clicks its OK, \"yes\" and \"no\" those buttons",
      1, probe::kAnyCount, ReadMessageBox},
     {L"absent", "HEXTITLE [MS]", "wait until no window has that caption", 1, probe::kAnyCount,
      WaitAbsent},
