@@ -60,7 +60,7 @@ class BinariesTest(unittest.TestCase):
                     with open(os.path.join(folder, program), "rb") as file:
                         data = file.read()
                     for form in (ROOT.encode(), ROOT.encode("utf-16-le")):
-                        self.assertNotIn(form, data)
+                        self.assertEqual(data.find(form), -1, f"{ROOT} at this offset")
 
     def test_zip_holds_exactly_the_programs_as_built(self):
         with open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8") as file:

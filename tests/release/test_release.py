@@ -201,17 +201,20 @@ class RebuildTest(unittest.TestCase):
                                   f"(0x{offset or 0:x}) of {len(first)}")
 
     def test_the_time_written_is_the_commits(self):
+        # The first build found the time in git itself; the rebuild was given it.
         epoch = commit_time()
-        for program in PROGRAMS:
-            with self.subTest(program=program):
-                self.assertEqual(pe_time(Builds.rebuilt[SHIPPED[program]]), epoch)
-        with zipfile.ZipFile(os.path.join(COPY, SHIPPED[ZIP])) as archive:
-            self.assertEqual([entry.filename for entry in archive.infolist()],
-                             ["Tidewarden/" + p for p in PROGRAMS])
-            for entry in archive.infolist():
-                with self.subTest(entry=entry.filename):
-                    # A zip keeps even seconds.
-                    self.assertEqual(entry.date_time, time.gmtime(epoch & ~1)[:6])
+        for build, folder in (("first", ROOT), ("rebuild", COPY)):
+            for program in PROGRAMS:
+                with self.subTest(build=build, program=program):
+                    self.assertEqual(pe_time(read(os.path.join(folder, SHIPPED[program]))),
+                                     epoch)
+            with zipfile.ZipFile(os.path.join(folder, SHIPPED[ZIP])) as archive:
+                self.assertEqual([entry.filename for entry in archive.infolist()],
+                                 ["Tidewarden/" + p for p in PROGRAMS])
+                for entry in archive.infolist():
+                    with self.subTest(build=build, entry=entry.filename):
+                        # A zip keeps even seconds.
+                        self.assertEqual(entry.date_time, time.gmtime(epoch & ~1)[:6])
 
     def test_without_a_key_the_build_says_in_one_line_it_does_not_sign(self):
         lines = [line for line in Builds.unsigned[1].splitlines()
@@ -233,22 +236,22 @@ class SigningTest(unittest.TestCase):
         Builds.prepare()
 
     def signed_files(self):
-        """Every signed file by name: the programs, the setup program and the uninstaller it
-        packs, written out to be checked."""
+        """The signed programs and setup program by name."""
         self.assertEqual(Builds.signed[0], 0, Builds.signed[1])
         self.assertEqual(Builds.resigned[0], 0, Builds.resigned[1])
-        files = {name: os.path.join(COPY, SHIPPED[name]) for name in (*PROGRAMS, SETUP)}
-        # The uninstaller is the packed program that is itself an NSIS program.
+        return {name: os.path.join(COPY, SHIPPED[name]) for name in (*PROGRAMS, SETUP)}
+
+    def test_every_program_setup_program_and_uninstaller_is_signed(self):
+        files = self.signed_files()
+        # A signed uninstaller is packed whole, the one packed program that is itself an NSIS
+        # program; unsigned, NSIS makes it at install time from the setup program's own header.
         uninstallers = [block for block in nsis_packed(files[SETUP])
                         if block[:2] == b"MZ" and b"NullsoftInst" in block]
-        self.assertEqual(len(uninstallers), 1)
+        self.assertEqual(len(uninstallers), 1, "the setup program packs no whole uninstaller")
         files["uninstall.exe"] = os.path.join(KEY, "uninstall.exe")
         with open(files["uninstall.exe"], "wb") as file:
             file.write(uninstallers[0])
-        return files
-
-    def test_every_program_setup_program_and_uninstaller_is_signed(self):
-        for name, path in self.signed_files().items():
+        for name, path in files.items():
             with self.subTest(file=name):
                 status, output = verify(path)
                 # The throwaway certificate is its own trust anchor (-CAfile): what this shows
