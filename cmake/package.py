@@ -74,17 +74,22 @@ def source_date_epoch(source_dir):
     if not value:
         # Only the source's own repository: a copy inside another checkout is not its commit.
         where = f"the last commit of {source_dir}"
+        said = ""
         try:
             top = subprocess.run(["git", "-C", source_dir, "rev-parse", "--show-toplevel"],
                                  capture_output=True, text=True, check=True).stdout.strip()
             if os.path.realpath(top) != os.path.realpath(source_dir):
-                raise Failure("")
+                raise Failure(f"its repository is {top}")
             value = subprocess.run(["git", "-C", source_dir, "log", "-1", "--format=%ct"],
                                    capture_output=True, text=True, check=True).stdout.strip()
-        except (OSError, subprocess.CalledProcessError, Failure):
-            raise Failure(f"{source_dir} is not a git checkout: set SOURCE_DATE_EPOCH to the "
-                          "source's time (seconds since 1970) for the times written into the "
-                          "programs, the zip and the setup program") from None
+        except subprocess.CalledProcessError as error:
+            said = error.stderr.strip()
+        except (OSError, Failure) as error:
+            said = str(error)
+        if said:
+            raise Failure(f"no commit time for {source_dir} ({said}): set SOURCE_DATE_EPOCH to "
+                          "the source's time (seconds since 1970) for the times written into "
+                          "the programs, the zip and the setup program")
     if not re.fullmatch(r"[0-9]+", value) or int(value) < EARLIEST_EPOCH:
         raise Failure(f"{where} gives '{value}', not a time (seconds since 1970) from 1980 on")
     return int(value)
