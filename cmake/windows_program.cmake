@@ -1,7 +1,8 @@
 # tw_add_windows_program(<target> OUTPUT_NAME <name> DIST_SUBDIR <dir> RC <file.rc>
 #                        SOURCES <...> [CONSOLE])
-# A statically linked Windows program with its icon, version resource and manifest, written
-# straight into the program folder dist/<preset>/Tidewarden/<DIST_SUBDIR>.
+# A statically linked Windows program with its icon, version resource and manifest, linked into
+# build/<preset>/unsigned/Tidewarden/<DIST_SUBDIR>; tw_add_shipped_programs puts it in the
+# program folder dist/<preset>/Tidewarden/<DIST_SUBDIR>.
 configure_file(${PROJECT_SOURCE_DIR}/cmake/tw_version.h.in
                ${PROJECT_BINARY_DIR}/generated/tw_version.h @ONLY)
 
@@ -13,7 +14,11 @@ function(tw_add_windows_program target)
   add_executable(${target} ${P_SOURCES} ${P_RC})
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME ${P_OUTPUT_NAME}
-    RUNTIME_OUTPUT_DIRECTORY ${TW_PROGRAM_FOLDER}/${P_DIST_SUBDIR})
+    RUNTIME_OUTPUT_DIRECTORY ${TW_UNSIGNED_FOLDER}/${P_DIST_SUBDIR}
+    # The commit's time in the PE header, and a new link when it changes.
+    CXX_LINKER_LAUNCHER "${TW_PACKAGE};link;${TW_EPOCH_FILE}"
+    LINK_DEPENDS ${TW_EPOCH_FILE})
+  add_dependencies(${target} tw_source_date)
   target_include_directories(${target} PRIVATE
     ${PROJECT_BINARY_DIR}/generated ${PROJECT_SOURCE_DIR}/resources)
   target_compile_definitions(${target} PRIVATE

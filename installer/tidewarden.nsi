@@ -5,6 +5,7 @@
 ;   TW_FOLDER   the program folder to pack (dist/<preset>/Tidewarden)
 ;   TW_ICON     the program's icon
 ;   TW_OUTFILE  the setup program to write
+;   TW_SIGN_UNINSTALLER  (when a key is given) the command that signs the uninstaller
 ; Command line, besides NSIS's own /S and /D=: /STARTUP=1 or /STARTUP=0 chooses the start-up
 ; option without the components page.
 
@@ -14,6 +15,11 @@
   Unicode true
 !endif
 SetCompressor /SOLID lzma
+; The files' times are not packed: the build machine's would make every build's bytes differ.
+SetDateSave off
+!ifdef TW_SIGN_UNINSTALLER
+  !uninstfinalize '${TW_SIGN_UNINSTALLER} "%1"' = 0
+!endif
 
 !include MUI2.nsh
 !include LogicLib.nsh

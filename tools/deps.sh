@@ -6,11 +6,14 @@
 # clang-format: the format check.
 # xvfb, imagemagick (import, convert), fonts-ipafont-gothic and locales (ja_JP for localedef):
 # the Wine test desktop and its screenshots.
+# git: the commit's time written into the programs; osslsigncode and openssl: signing with a
+# given key, and the release test's throwaway one; python3-yaml: reading the winget manifests.
 TW_PACKAGES=(
   cmake ninja-build g++ python3 libgtest-dev libbenchmark-dev
   clang libclang-rt-dev clang-format
   mingw-w64 wine wine64 wine32:i386
   xvfb imagemagick fonts-ipafont-gothic locales nsis
+  git osslsigncode openssl python3-yaml
 )
 
 tw_missing_packages() {

@@ -13,6 +13,9 @@ tw_install_deps || exit 2
 passed=0
 failed=0
 broken=()
+# The test builds are never signed: the release checks compare them with a rebuild and sign a
+# copy with a throwaway key of their own.
+unset TW_SIGN_PKCS12 TW_SIGN_PASSWORD_FILE TW_SIGN_TIMESTAMP_URL
 
 build() {
   local log=build/build-$1.log
@@ -108,6 +111,18 @@ elif emulator; then
   win32_via=emulator
 else
   win32_via=none
+fi
+
+# The release checks (tests/release/test_release.py): a second win64 build in a fresh folder
+# compared byte for byte with the first, signed with a throwaway key, dist/SHA256SUMS and the
+# manifests. Mostly compiling, so it goes on, at the lowest priority, beside the Wine runs
+# below, which leave the cores partly idle; its lines come after theirs.
+release=
+if [[ " ${built[*]} " == *" 64 "* ]]; then
+  nice -n 19 python3 tests/release/test_release.py >build/release-check.log 2>&1 &
+  release=$!
+else
+  echo "Not run: the release checks, on the win64 build, which failed to build"
 fi
 
 # The unit tests again, built for Windows and run under Wine: MinGW's compiler and runtime are
@@ -220,6 +235,19 @@ else
   echo "not be used): the end-to-end tests run on the win64 build only."
   not_run+=("the end-to-end tests on the win32 build (build/i386-emulator.log)")
   run_e2e 64
+fi
+
+if [ -n "$release" ]; then
+  wait "$release"
+  cat build/release-check.log
+  line=$(tail -n 1 build/release-check.log)
+  if [[ $line =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+    passed=$((passed + BASH_REMATCH[1]))
+    failed=$((failed + BASH_REMATCH[2]))
+    [ "${BASH_REMATCH[2]}" -eq 0 ] || unhappy_logs+=(build/release-check.log)
+  else
+    broken+=("release checks (build/release-check.log)")
+  fi
 fi
 
 # What went wrong, again at the end, where a reader of the last lines sees it.

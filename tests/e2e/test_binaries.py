@@ -59,6 +59,16 @@ class BinariesTest(unittest.TestCase):
                     self.assertIsNotNone(found, "no DllCharacteristics read")
                     self.assertLessEqual(wanted, set(found.group(1).split()))
 
+    def test_programs_hold_no_path_of_the_folder_they_were_built_in(self):
+        # A path inside would make another folder's build of the same source differ.
+        for preset, folder in builds():
+            for program in PROGRAMS:
+                with self.subTest(preset=preset, program=program):
+                    with open(os.path.join(folder, program), "rb") as file:
+                        data = file.read()
+                    for form in (ROOT.encode(), ROOT.encode("utf-16-le")):
+                        self.assertEqual(data.find(form), -1, f"{ROOT} at this offset")
+
     def test_zip_holds_exactly_the_programs_as_built(self):
         with open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8") as file:
             version = re.search(r"project\(Tidewarden VERSION ([0-9.]+)", file.read()).group(1)
