@@ -115,8 +115,8 @@ fi
 
 # The release checks (tests/release/test_release.py): a second win64 build in a fresh folder
 # compared byte for byte with the first, signed with a throwaway key, dist/SHA256SUMS and the
-# manifests. Mostly compiling, so it goes on, at the lowest priority, beside the Wine runs
-# below, which leave the cores partly idle; its lines come after theirs.
+# manifests. Mostly compiling, so it goes on, at the lowest priority, beside the unit tests
+# under Wine below.
 release=
 if [[ " ${built[*]} " == *" 64 "* ]]; then
   nice -n 19 python3 tests/release/test_release.py >build/release-check.log 2>&1 &
@@ -152,6 +152,21 @@ case $win32_via in
   none) not_run+=("the unit tests on the win32 build (build/i386-emulator.log)") ;;
 esac
 unit_wine 64
+# The end-to-end tests time real clicks and menus on two busy cores: they start once the
+# release checks are done.
+unhappy_logs=()
+if [ -n "$release" ]; then
+  wait "$release"
+  cat build/release-check.log
+  line=$(tail -n 1 build/release-check.log)
+  if [[ $line =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+    passed=$((passed + BASH_REMATCH[1]))
+    failed=$((failed + BASH_REMATCH[2]))
+    [ "${BASH_REMATCH[2]}" -eq 0 ] || unhappy_logs+=(build/release-check.log)
+  else
+    broken+=("release checks (build/release-check.log)")
+  fi
+fi
 
 e2e() {  # BITS PATTERNS NAME: one run on a desktop of its own, printed and kept in its log
   local counts=build/e2e-counts-$1-$3
@@ -165,7 +180,6 @@ e2e() {  # BITS PATTERNS NAME: one run on a desktop of its own, printed and kept
   TW_E2E_RUN=$3 TW_WINE_BITS_WANT=$1 "${runner[@]}" tests/e2e/run.sh "$counts" "$2" 2>&1 |
     tee "build/e2e-$3-$1.log"
 }
-unhappy_logs=()
 add_counts() {  # BITS NAME
   local counts=build/e2e-counts-$1-$2 p f
   [[ " ${built[*]} " == *" $1 "* ]] || return 0  # its build failed, counted once already
@@ -235,19 +249,6 @@ else
   echo "not be used): the end-to-end tests run on the win64 build only."
   not_run+=("the end-to-end tests on the win32 build (build/i386-emulator.log)")
   run_e2e 64
-fi
-
-if [ -n "$release" ]; then
-  wait "$release"
-  cat build/release-check.log
-  line=$(tail -n 1 build/release-check.log)
-  if [[ $line =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
-    passed=$((passed + BASH_REMATCH[1]))
-    failed=$((failed + BASH_REMATCH[2]))
-    [ "${BASH_REMATCH[2]}" -eq 0 ] || unhappy_logs+=(build/release-check.log)
-  else
-    broken+=("release checks (build/release-check.log)")
-  fi
 fi
 
 # What went wrong, again at the end, where a reader of the last lines sees it.
