@@ -2,6 +2,8 @@
 // after windows.h
 #include <objbase.h>
 
+#include <string>
+
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/display_win32.h"
 #include "platform/win32/dll_search.h"
@@ -25,6 +27,7 @@
 namespace {
 
 constexpr UINT kTrayCallback = WM_APP + 1;
+constexpr UINT kSessionChange = 0x02B1;  // WM_WTSSESSION_CHANGE
 constexpr wchar_t kWindowClass[] = L"TidewardenMain";
 constexpr wchar_t kInstanceName[] = L"Local\\Tidewarden.TrayProgram";
 
@@ -41,6 +44,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     switch (message) {
       case kTrayCallback: program.OnTrayMessage(LOWORD(lParam)); return 0;
       case WM_DISPLAYCHANGE: program.OnDisplayChanged(); return 0;
+      case kSessionChange: program.OnSessionChange(static_cast<unsigned>(wParam)); return 0;
       case WM_TIMER:
         if (wParam == static_cast<WPARAM>(platform::TimerId::Check)) program.OnCheckTimer();
         if (wParam == static_cast<WPARAM>(platform::TimerId::Tooltip)) program.OnTooltipTimer();
@@ -77,6 +81,40 @@ void LetTaskbarCreatedThrough(HWND window, UINT taskbarCreated) {
     process(taskbarCreated, kAllow);
   }
 }
+
+// Tells the window when the user's session is disconnected and connected again (fast user
+// switching, Remote Desktop). Looked up from System32 by its full path: the library is missing
+// where there are no terminal services.
+class SessionNotifications {
+ public:
+  explicit SessionNotifications(HWND window) : window_(window) {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    library_ = LoadLibraryW((std::wstring(system, length) + L"\\wtsapi32.dll").c_str());
+    if (library_ == nullptr) return;
+    using Register = BOOL(WINAPI*)(HWND, DWORD);
+    constexpr DWORD kThisSession = 0;  // NOTIFY_FOR_THIS_SESSION
+    auto registerFor = reinterpret_cast<Register>(
+        reinterpret_cast<void*>(GetProcAddress(library_, "WTSRegisterSessionNotification")));
+    registered_ = registerFor != nullptr && registerFor(window_, kThisSession);
+  }
+  ~SessionNotifications() {
+    if (library_ == nullptr) return;
+    using Unregister = BOOL(WINAPI*)(HWND);
+    auto unregister = reinterpret_cast<Unregister>(
+        reinterpret_cast<void*>(GetProcAddress(library_, "WTSUnRegisterSessionNotification")));
+    if (registered_ && unregister != nullptr) unregister(window_);
+    FreeLibrary(library_);
+  }
+  SessionNotifications(const SessionNotifications&) = delete;
+  SessionNotifications& operator=(const SessionNotifications&) = delete;
+
+ private:
+  HWND window_;
+  HMODULE library_ = nullptr;
+  bool registered_ = false;
+};
 
 HWND CreateMainWindow(HINSTANCE instance, HICON icon) {
   WNDCLASSEXW windowClass{};
@@ -140,12 +178,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   LetTaskbarCreatedThrough(window, target.taskbarCreated);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&target));
   program.Start();
-
-  MSG message{};
-  while (!lifetime.QuitRequested() && GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (priorityWindow.HandleDialogMessage(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+  {
+    // Let go of before the window is destroyed, as the system asks.
+    const SessionNotifications sessionNotifications(window);
+    MSG message{};
+    while (!lifetime.QuitRequested() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (priorityWindow.HandleDialogMessage(message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
   }
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   DestroyWindow(window);

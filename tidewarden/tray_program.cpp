@@ -93,6 +93,12 @@ void TrayProgram::OnDisplayChanged() {
   if (iconWanted_) StartTestingModesAhead();
 }
 
+void TrayProgram::OnSessionChange(unsigned change) {
+  if (const auto connected = SessionConnectedAfter(change)) {
+    parts_.release.SetSessionConnected(*connected);
+  }
+}
+
 void TrayProgram::OnTrayMessage(unsigned mouseMessage) {
   if (mouseMessage == kTrayLeftButtonUp) {
     SetCloseItemsVisible(true);

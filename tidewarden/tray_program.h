@@ -30,6 +30,20 @@ namespace tidewarden {
 inline constexpr unsigned kTrayLeftButtonUp = 514;   // WM_LBUTTONUP
 inline constexpr unsigned kTrayRightButtonUp = 517;  // WM_RBUTTONUP
 
+// Whether the program's session is connected after a session change the system reports
+// (WM_WTSSESSION_CHANGE's code); empty for a change that leaves it as it was, such as a lock.
+inline std::optional<bool> SessionConnectedAfter(unsigned change) {
+  switch (change) {
+    case 1:  // WTS_CONSOLE_CONNECT
+    case 3:  // WTS_REMOTE_CONNECT
+      return true;
+    case 2:  // WTS_CONSOLE_DISCONNECT
+    case 4:  // WTS_REMOTE_DISCONNECT
+      return false;
+    default: return std::nullopt;
+  }
+}
+
 // The parts the tray program's events are handed to, each built with only the system
 // services it uses (main_win32.cpp wires them).
 struct TrayParts {
@@ -76,6 +90,8 @@ class TrayProgram {
   void OnTaskbarCreated();
   // The display's size, depth or devices changed: the display modes must be looked at anew.
   void OnDisplayChanged();
+  // The system reports a change of the program's session (WM_WTSSESSION_CHANGE's code).
+  void OnSessionChange(unsigned change);
   void OnExitChosen();
   void OnVolumeStepChosen(int index);
 

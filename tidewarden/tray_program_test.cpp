@@ -434,6 +434,36 @@ TEST_F(TrayProgramTest, CheckTimerReleasesInNormalMode) {
   EXPECT_TRUE(timers.Running(TimerId::Check));
 }
 
+// Memory is shared by every session: a disconnected session's copy would fill memory under
+// the user who is working. Codes as WM_WTSSESSION_CHANGE gives them.
+TEST(TraySession, ReleasesPauseWhileTheSessionIsDisconnected) {
+  const struct {
+    const char* why;
+    std::vector<unsigned> changes;
+    bool releases;
+  } cases[] = {
+      {"no change", {}, true},
+      {"switched to another user", {2}, false},
+      {"Remote Desktop closed", {4}, false},
+      {"locked, still connected", {7}, true},
+      {"disconnected, then locked", {2, 7}, false},
+      {"back at the console", {2, 1}, true},
+      {"back over Remote Desktop", {4, 3}, true},
+      {"unlocked after switching back", {2, 1, 8}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    MenuMachine t;
+    t.memory.SetMB(256, 60);
+    t.rig.program.Start();
+    for (unsigned change : c.changes) t.rig.program.OnSessionChange(change);
+    t.rig.program.OnCheckTimer();
+    EXPECT_EQ(t.launcher.started_.size(), c.releases ? 1u : 0u);
+    EXPECT_EQ(t.rig.state.ReleaseCount, c.releases ? 1 : 0);
+    EXPECT_TRUE(t.timers.Running(TimerId::Check));  // the ticks go on, to resume
+  }
+}
+
 }  // namespace
 }  // namespace tidewarden
 

@@ -258,6 +258,22 @@ class ReleaseTest(TidewardenCase):
         self.assertEqual(self.wait_starts(2, TICK + STARTUP),
                          [self.release_line(301), self.release_line(302)])
 
+    def test_a_disconnected_session_releases_nothing_until_connected_again(self):
+        # Wine has one session and never tells of a change: the test posts what Windows sends
+        # at fast user switching.
+        session_change, console_connect, console_disconnect = 0x02B1, 1, 2
+        harness.set_available_mb(300)
+        self.start_normal()
+        self.assertEqual(self.wait_starts(1, STARTUP + TICK), [self.release_line(301)])
+        self.assertTrue(harness.TRAY_WINDOW.probe("post", session_change, console_disconnect, 0)
+                        ["posted"])
+        time.sleep(2 * TICK + 1)
+        self.assertEqual(self.starts(), [self.release_line(301)])
+        self.assertTrue(harness.TRAY_WINDOW.probe("post", session_change, console_connect, 0)
+                        ["posted"])
+        self.assertEqual(self.wait_starts(2, TICK + STARTUP),
+                         [self.release_line(301), self.release_line(302)])
+
     def test_big_releases_go_out_in_chunks_in_order(self):
         # The total may be small (through qemu-i386 a 32-bit program sees the machine's total cut
         # to 32 bits): a high threshold keeps every tick releasing 1100 MB.

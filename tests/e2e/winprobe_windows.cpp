@@ -271,6 +271,15 @@ int Close(const Args& args) {
   return Answer(JsonObject().Bool("posted", posted), posted ? 0 : 1);
 }
 
+// A message the system would send, posted as it posts it: for what Wine never sends.
+int Post(const Args& args) {
+  HWND window = TargetWindow(args);
+  const bool posted =
+      window != nullptr && PostMessageW(window, static_cast<UINT>(args.Int(2)),
+                                        static_cast<WPARAM>(args.Int(3)), args.Int(4));
+  return Answer(JsonObject().Bool("posted", posted), posted ? 0 : 1);
+}
+
 constexpr probe::Command kCommands[] = {
     {L"windows", "", "every top-level window: hwnd, pid, class, title, visible", 0, 0, ListWindows},
     {L"window-of", "HEXTITLE", "top-level windows with exactly that caption, hidden ones too", 1, 1,
@@ -297,6 +306,8 @@ constexpr probe::Command kCommands[] = {
     {L"notify", "HEXTITLE HEXCLASS ID CODE",
      "send that window the notification CODE (WM_COMMAND) from its control ID", 4, 4, Notify},
     {L"close", "HEXTITLE HEXCLASS", "close that window as its close box does", 2, 2, Close},
+    {L"post", "HEXTITLE HEXCLASS MSG WPARAM LPARAM",
+     "post that window a message (decimal numbers), as the system would", 5, 5, Post},
 };
 
 }  // namespace

@@ -66,6 +66,7 @@ void ReleasePolicy::ReleaseInUseMemory() {
 }
 
 void ReleasePolicy::OnCheckTimer() {
+  if (!sessionConnected_) return;
   if (!state_.OneShotMode) {
     if (NeedsRelease().value_or(false)) AutoRelease();
     return;

@@ -42,6 +42,10 @@ class ReleasePolicy {
   // True while a run of the last release is still filling memory; lets go of the runs that
   // have ended.
   bool ReleaseInFlight();
+  // Physical memory is shared by every session: while this one is disconnected (another user
+  // switched to, a Remote Desktop connection closed) a release would fill memory under the
+  // user who is working, so the ticks release nothing until it is connected again.
+  void SetSessionConnected(bool connected) { sessionConnected_ = connected; }
 
  private:
   // False when a run could not be started (the rest are not tried).
@@ -61,6 +65,7 @@ class ReleasePolicy {
   // The runs of the last release: while one fills, the free figure counts its memory as used,
   // and another release would fill the same memory again.
   std::vector<std::unique_ptr<platform::StartedProgram>> runs_;
+  bool sessionConnected_ = true;
 };
 
 }  // namespace tidewarden
