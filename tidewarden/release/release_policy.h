@@ -39,15 +39,15 @@ class ReleasePolicy {
   void ReleaseInUseMemory();
   // The release part of the periodic check, in either mode.
   void OnCheckTimer();
-  // True while a run of the last release is still filling memory; lets go of the runs that
-  // have ended.
-  bool ReleaseInFlight();
   // Physical memory is shared by every session: while this one is disconnected (another user
   // switched to, a Remote Desktop connection closed) a release would fill memory under the
   // user who is working, so the ticks release nothing until it is connected again.
   void SetSessionConnected(bool connected) { sessionConnected_ = connected; }
 
  private:
+  // True while a run of the last release is still filling memory; lets go of the runs that
+  // have ended.
+  bool ReleaseInFlight();
   // False when a run could not be started (the rest are not tried).
   bool StartScrubwright(std::int64_t sizeMB);
   // One-shot mode: true when the last releases show that releasing cannot reach the target.
