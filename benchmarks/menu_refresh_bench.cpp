@@ -82,9 +82,10 @@ BENCHMARK(BM_BuildResolutionMenu400Distinct)->Unit(benchmark::kMillisecond);
 class TimedPopups : public platform::fake::FakePopupMenus {
  public:
   std::optional<int> Track(const std::vector<platform::MenuEntry>& entries,
-                           platform::PopupAlign align) override {
+                           platform::PopupAlign align,
+                           std::optional<platform::ScreenPoint> at) override {
     shownAt_ = std::chrono::steady_clock::now();
-    return FakePopupMenus::Track(entries, align);
+    return FakePopupMenus::Track(entries, align, at);
   }
   std::chrono::steady_clock::time_point shownAt_;
 };

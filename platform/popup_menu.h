@@ -18,12 +18,21 @@ struct MenuEntry {
 
 enum class PopupAlign { CenterOnPointer, LeftAtPointer };
 
+// A point on the virtual screen, in the program's own pixels.
+struct ScreenPoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const ScreenPoint& other) const { return x == other.x && y == other.y; }
+};
+
 class PopupMenus {
  public:
   virtual ~PopupMenus() = default;
-  // Shows the menu at the mouse pointer and returns when it has closed: the id of the chosen
-  // entry, or empty when the user closed it without choosing.
-  virtual std::optional<int> Track(const std::vector<MenuEntry>& entries, PopupAlign align) = 0;
+  // Shows the menu at `at`, or at the mouse pointer when `at` is empty, aligned there as
+  // `align` says, and returns when it has closed: the id of the chosen entry, or empty when
+  // the user closed it without choosing.
+  virtual std::optional<int> Track(const std::vector<MenuEntry>& entries, PopupAlign align,
+                                   std::optional<ScreenPoint> at) = 0;
 };
 
 }  // namespace platform

@@ -42,7 +42,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (target != nullptr) {
     tidewarden::TrayProgram& program = target->program;
     switch (message) {
-      case kTrayCallback: program.OnTrayMessage(LOWORD(lParam)); return 0;
+      case kTrayCallback:
+        // Version 4: the anchor in wParam, screen coordinates that are negative left of and
+        // above the primary monitor.
+        program.OnTrayMessage(LOWORD(lParam), {static_cast<short>(LOWORD(wParam)),
+                                               static_cast<short>(HIWORD(wParam))});
+        return 0;
       case WM_DISPLAYCHANGE: program.OnDisplayChanged(); return 0;
       case kSessionChange: program.OnSessionChange(static_cast<unsigned>(wParam)); return 0;
       case WM_TIMER:

@@ -13,6 +13,22 @@ namespace {
 constexpr std::uint32_t kTooltipIntervalMs = 2000;
 // One mode test a tick, with room between them for the window's other messages.
 constexpr std::uint32_t kModeTestIntervalMs = 50;
+
+// Whether the chosen command moves the focus on itself: it opens a window, restarts the
+// taskbar or ends the program. After anything else a keyboard user is back at the icon.
+bool HandsOnTheFocus(const MenuTree& menu, std::optional<int> chosen) {
+  const auto key = chosen ? menu.ItemOfCommand(*chosen) : std::nullopt;
+  if (!key) return false;
+  switch (key->item) {
+    case Item::RestartExplorer:
+    case Item::VolumeMixer:
+    case Item::Settings:
+    case Item::ToolSettings:
+    case Item::MonitorSettings:
+    case Item::Exit: return true;
+    default: return false;
+  }
+}
 }  // namespace
 
 void TrayProgram::Start() {
@@ -99,13 +115,29 @@ void TrayProgram::OnSessionChange(unsigned change) {
   }
 }
 
-void TrayProgram::OnTrayMessage(unsigned mouseMessage) {
-  if (mouseMessage == kTrayLeftButtonUp) {
-    SetCloseItemsVisible(true);
-    ShowClickMenu();
-  } else if (mouseMessage == kTrayRightButtonUp) {
-    SetCloseItemsVisible(false);
-    ShowTrayMenu();
+void TrayProgram::OnTrayMessage(unsigned notification, platform::ScreenPoint anchor) {
+  // A gesture while a menu shows (Enter is reported twice) must not stack a menu on it.
+  if (menuOpen_) return;
+  const TrayGesture gesture = GestureOf(notification);
+  if (gesture.menu != TrayMenu::None) ShowMenu(gesture, anchor);
+}
+
+TrayProgram::TrayGesture TrayProgram::GestureOf(unsigned notification) {
+  if (system_.tray.Version() < kTrayVersionWithKeyboard) {
+    if (notification == kTrayLeftButtonUp) return {TrayMenu::Click, false};
+    if (notification == kTrayRightButtonUp) return {TrayMenu::Whole, false};
+    return {};
+  }
+  // Each mouse button is followed by the notification of what it means, which alone opens a
+  // menu: one click, one menu.
+  const bool afterRightButton = afterRightButton_;
+  afterRightButton_ =
+      notification == kTrayRightButtonUp || (notification == kTrayMouseMove && afterRightButton_);
+  switch (notification) {
+    case kTrayContextMenu: return {TrayMenu::Whole, !afterRightButton};
+    case kTraySelect: return {TrayMenu::Click, false};
+    case kTrayKeySelect: return {TrayMenu::Click, true};
+    default: return {};
   }
 }
 
@@ -163,19 +195,26 @@ void TrayProgram::OnVolumeStepChosen(int index) {
   parts_.volume.SetWaveVolume(WaveVolumeOfStep(index, range));
 }
 
-void TrayProgram::ShowTrayMenu() {
+void TrayProgram::ShowMenu(TrayGesture gesture, platform::ScreenPoint anchor) {
+  const bool click = gesture.menu == TrayMenu::Click;
+  SetCloseItemsVisible(click);
   RefreshPopupMenu();
-  RunCommand(system_.popups.Track(parts_.menu.EntriesUnder({Item::Root}),
-                                  platform::PopupAlign::CenterOnPointer));
-}
-
-void TrayProgram::ShowClickMenu() {
-  RefreshPopupMenu();
-  const Item submenu = parts_.settings.GetMarrowgateSetting(u"CLICK") == u"SCREENSIZE"
-                           ? Item::Resolution
-                           : Item::Volume;
-  RunCommand(system_.popups.Track(parts_.menu.EntriesUnder({submenu}),
-                                  platform::PopupAlign::LeftAtPointer));
+  Item shown = Item::Root;
+  if (click) {
+    shown = parts_.settings.GetMarrowgateSetting(u"CLICK") == u"SCREENSIZE" ? Item::Resolution
+                                                                            : Item::Volume;
+  }
+  // The keyboard's menu opens at the icon; the mouse's where the pointer is, which may have
+  // moved on from the click.
+  const std::optional<platform::ScreenPoint> at =
+      gesture.fromKeyboard ? std::optional(anchor) : std::nullopt;
+  menuOpen_ = true;
+  const std::optional<int> chosen = system_.popups.Track(
+      parts_.menu.EntriesUnder({shown}),
+      click ? platform::PopupAlign::LeftAtPointer : platform::PopupAlign::CenterOnPointer, at);
+  menuOpen_ = false;
+  if (gesture.fromKeyboard && !HandsOnTheFocus(parts_.menu, chosen)) system_.tray.ReturnFocus();
+  RunCommand(chosen);
 }
 
 void TrayProgram::RunCommand(std::optional<int> commandId) {

@@ -26,9 +26,16 @@
 
 namespace tidewarden {
 
-// The tray icon's mouse messages that open a menu, by the system's numbers: a button going up.
+// The tray icon's notifications, by the system's numbers. Under version 0 of the notification
+// area there are mouse messages alone, and a button going up opens a menu.
+inline constexpr unsigned kTrayMouseMove = 512;      // WM_MOUSEMOVE
 inline constexpr unsigned kTrayLeftButtonUp = 514;   // WM_LBUTTONUP
 inline constexpr unsigned kTrayRightButtonUp = 517;  // WM_RBUTTONUP
+// Version 4 follows each button with what it means, and reports the keyboard's own gestures.
+inline constexpr unsigned kTrayContextMenu = 0x007B;  // WM_CONTEXTMENU: right button, Shift+F10
+inline constexpr unsigned kTraySelect = 0x0400;       // NIN_SELECT: left button
+inline constexpr unsigned kTrayKeySelect = 0x0401;    // NIN_KEYSELECT: Enter, Space
+inline constexpr int kTrayVersionWithKeyboard = 4;
 
 // Whether the program's session is connected after a session change the system reports
 // (WM_WTSSESSION_CHANGE's code); empty for a change that leaves it as it was, such as a lock.
@@ -84,8 +91,9 @@ class TrayProgram {
   void OnTooltipTimer();
   // Tests one display mode ahead of the menu, so that a click finds the submenu ready.
   void OnModeTestTimer();
-  // A message from the tray icon: the mouse message number (a button going up opens a menu).
-  void OnTrayMessage(unsigned mouseMessage);
+  // A notification of the tray icon: its number, and under version 4 the point it is anchored
+  // at (the icon, for the keyboard), where a menu opened from the keyboard opens.
+  void OnTrayMessage(unsigned notification, platform::ScreenPoint anchor = {});
   // The taskbar was (re)created, for instance after Explorer restarted: the icon is gone.
   void OnTaskbarCreated();
   // The display's size, depth or devices changed: the display modes must be looked at anew.
@@ -104,9 +112,14 @@ class TrayProgram {
   std::optional<std::u16string> BuildStatusText();
   // Percent of free system resources; empty without a meter or when it does not answer.
   std::optional<std::int32_t> FreeResources();
+  enum class TrayMenu { None, Whole, Click };
+  struct TrayGesture {
+    TrayMenu menu = TrayMenu::None;
+    bool fromKeyboard = false;
+  };
+  TrayGesture GestureOf(unsigned notification);
   void RefreshPopupMenu();
-  void ShowTrayMenu();
-  void ShowClickMenu();
+  void ShowMenu(TrayGesture gesture, platform::ScreenPoint anchor);
   void RunCommand(std::optional<int> commandId);
   void SetCloseItemsVisible(bool visible);
 
@@ -115,6 +128,11 @@ class TrayProgram {
   bool iconWanted_ = false;
   bool iconShown_ = false;
   std::u16string tooltip_;
+  // A menu of the icon shows: its own message loop still delivers the icon's notifications.
+  bool menuOpen_ = false;
+  // Under version 4 the last notification was the right button going up: the context-menu
+  // notification that follows it comes from the mouse, not the keyboard.
+  bool afterRightButton_ = false;
 };
 
 }  // namespace tidewarden

@@ -246,17 +246,92 @@ TEST_F(TrayProgramTest, OneShotIgnoresTaskbarCreated) {
   EXPECT_FALSE(tray.shown_);
 }
 
-TEST_F(TrayProgramTest, OnlyButtonReleasesOpenMenus) {
-  program.Start();
-  for (unsigned message : {512u, 513u, 515u, 516u, 518u, 519u, 520u, 521u, 0u}) {
-    program.OnTrayMessage(message);
+TEST(TrayGestures, EachGestureOpensItsOneMenuWhereItWasMade) {
+  using platform::PopupAlign;
+  using platform::ScreenPoint;
+  constexpr ScreenPoint kIcon{-70, 1050};  // the anchor, on a monitor left of the primary
+  constexpr PopupAlign kWhole = PopupAlign::CenterOnPointer;
+  constexpr PopupAlign kClick = PopupAlign::LeftAtPointer;
+  struct Opened {
+    PopupAlign menu;
+    bool atIcon;  // else at the mouse pointer
+  };
+  const std::vector<unsigned> everyOtherMouseMessage = {512u, 513u, 515u, 516u, 518u,
+                                                        519u, 520u, 521u, 0u};
+  const struct {
+    const char* gesture;
+    int version;
+    std::vector<unsigned> notifications;
+    std::vector<Opened> opened;
+    int focusReturns;
+    const char16_t* choose = nullptr;
+    // Notifications that arrive while the menu shows.
+    std::vector<unsigned> whileOpen = {};
+  } rows[] = {
+      {"v0: moves, downs, double clicks", 0, everyOtherMouseMessage, {}, 0},
+      {"v0: left click", 0, {513u, kTrayLeftButtonUp}, {{kClick, false}}, 0},
+      {"v0: right click", 0, {516u, kTrayRightButtonUp}, {{kWhole, false}}, 0},
+      {"v0: version 4 notifications", 0, {kTrayContextMenu, kTraySelect, kTrayKeySelect}, {}, 0},
+      {"v4: moves, downs, double clicks", 4, everyOtherMouseMessage, {}, 0},
+      {"v4: right click", 4, {516u, kTrayRightButtonUp, kTrayContextMenu}, {{kWhole, false}}, 0},
+      {"v4: right click, pointer moving",
+       4,
+       {kTrayRightButtonUp, kTrayMouseMove, kTrayContextMenu},
+       {{kWhole, false}},
+       0},
+      {"v4: left click", 4, {513u, kTrayLeftButtonUp, kTraySelect}, {{kClick, false}}, 0},
+      {"v4: Shift+F10", 4, {kTrayContextMenu}, {{kWhole, true}}, 1},
+      {"v4: Enter", 4, {kTrayKeySelect}, {{kClick, true}}, 1},
+      {"v4: right click, then Shift+F10",
+       4,
+       {kTrayRightButtonUp, kTrayContextMenu, kTrayContextMenu},
+       {{kWhole, false}, {kWhole, true}},
+       1},
+      {"v4: Enter reported twice while its menu shows",
+       4,
+       {kTrayKeySelect},
+       {{kClick, true}},
+       1,
+       nullptr,
+       {kTrayKeySelect}},
+      {"v4: a click while the keyboard's menu shows",
+       4,
+       {kTrayContextMenu},
+       {{kWhole, true}},
+       1,
+       nullptr,
+       {kTrayLeftButtonUp, kTraySelect, kTrayRightButtonUp, kTrayContextMenu}},
+      {"v4: Enter, a volume step chosen", 4, {kTrayKeySelect}, {{kClick, true}}, 1, u"＋9 (最大)"},
+      {"v4: Shift+F10, a window opened",
+       4,
+       {kTrayContextMenu},
+       {{kWhole, true}},
+       0,
+       u"ツール設定の変更"},
+      {"v4: Shift+F10, Exit", 4, {kTrayContextMenu}, {{kWhole, true}}, 0, u"終了"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.gesture);
+    MenuMachine t;
+    t.rig.program.Start();
+    t.tray.version_ = row.version;
+    if (row.choose != nullptr) t.popups.choose_ = row.choose;
+    if (!row.whileOpen.empty()) {
+      t.popups.whileOpen_ = [&] {
+        for (const unsigned during : row.whileOpen) t.rig.program.OnTrayMessage(during, kIcon);
+      };
+    }
+    for (const unsigned notification : row.notifications) {
+      t.rig.program.OnTrayMessage(notification, kIcon);
+    }
+    ASSERT_EQ(t.popups.aligns_.size(), row.opened.size());
+    for (size_t k = 0; k < row.opened.size(); ++k) {
+      EXPECT_EQ(t.popups.aligns_[k], row.opened[k].menu) << "menu " << k;
+      EXPECT_EQ(t.popups.places_[k], row.opened[k].atIcon ? std::optional(kIcon) : std::nullopt)
+          << "menu " << k;
+    }
+    EXPECT_EQ(t.tray.focusReturns_, row.focusReturns);
   }
-  EXPECT_TRUE(popups.shown_.empty());
-  program.OnTrayMessage(kTrayLeftButtonUp);
-  program.OnTrayMessage(kTrayRightButtonUp);
-  ASSERT_EQ(popups.aligns_.size(), 2u);
-  EXPECT_EQ(popups.aligns_[0], platform::PopupAlign::LeftAtPointer);
-  EXPECT_EQ(popups.aligns_[1], platform::PopupAlign::CenterOnPointer);
 }
 
 TEST_F(TrayProgramTest, LeftClickShowsASubmenuWithItsCloseItem) {

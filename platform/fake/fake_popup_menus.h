@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,12 +10,20 @@
 namespace platform::fake {
 
 // Records every popup and "chooses" the entry whose caption is scripted, if any; a caption
-// of the form "submenu/item" looks for the item inside that submenu only.
+// of the form "submenu/item" looks for the item inside that submenu only. `whileOpen_` runs
+// while the menu shows, as messages that arrive during a real menu's own message loop do.
 class FakePopupMenus : public PopupMenus {
  public:
-  std::optional<int> Track(const std::vector<MenuEntry>& entries, PopupAlign align) override {
+  std::optional<int> Track(const std::vector<MenuEntry>& entries, PopupAlign align,
+                           std::optional<ScreenPoint> at) override {
     shown_.push_back(entries);
     aligns_.push_back(align);
+    places_.push_back(at);
+    if (whileOpen_) {
+      auto during = std::move(whileOpen_);
+      whileOpen_ = nullptr;
+      during();
+    }
     if (!choose_) return std::nullopt;
     const size_t slash = choose_->find(u'/');
     const MenuEntry* found = nullptr;
@@ -43,6 +52,8 @@ class FakePopupMenus : public PopupMenus {
   std::optional<std::u16string> choose_;
   std::vector<std::vector<MenuEntry>> shown_;
   std::vector<PopupAlign> aligns_;
+  std::vector<std::optional<ScreenPoint>> places_;  // empty: at the mouse pointer
+  std::function<void()> whileOpen_;
 };
 
 }  // namespace platform::fake

@@ -27,6 +27,11 @@ class FakeTrayIcon : public TrayIcon {
     log_.Add("TrayRemove");
     shown_ = false;
   }
+  int Version() const override { return version_; }
+  void ReturnFocus() override {
+    log_.Add("TrayFocus");
+    ++focusReturns_;
+  }
 
   bool refuseAdd_ = false;
   // A taskbar slow to answer at sign-in: the add reports failure although the icon is there.
@@ -34,6 +39,8 @@ class FakeTrayIcon : public TrayIcon {
   bool modifyTimesOut_ = false;
   bool shown_ = false;
   std::u16string tooltip_;
+  int version_ = 0;  // a shell that refused version 4
+  int focusReturns_ = 0;
 
  private:
   CallLog& log_;

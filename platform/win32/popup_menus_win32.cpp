@@ -23,10 +23,15 @@ HMENU Build(const std::vector<MenuEntry>& entries) {
 
 }  // namespace
 
-std::optional<int> PopupMenusWin32::Track(const std::vector<MenuEntry>& entries, PopupAlign align) {
+std::optional<int> PopupMenusWin32::Track(const std::vector<MenuEntry>& entries, PopupAlign align,
+                                          std::optional<ScreenPoint> at) {
   HMENU menu = Build(entries);
   POINT pointer{};
-  GetCursorPos(&pointer);
+  if (at) {
+    pointer = {at->x, at->y};
+  } else {
+    GetCursorPos(&pointer);
+  }
   // The window must be in the foreground, or the menu does not close when the user clicks
   // elsewhere.
   SetForegroundWindow(owner_);

@@ -46,11 +46,12 @@ void TrayIconWin32::LoadAtTaskbarSize() {
 
 NOTIFYICONDATAW TrayIconWin32::Record(const std::u16string& tooltip) const {
   NOTIFYICONDATAW record{};
-  // The size every shell since Windows 2000 accepts, with the 128-character tooltip.
-  record.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  // The Vista layout, which version 4 of the notification area belongs to.
+  record.cbSize = sizeof record;
   record.hWnd = window_;
   record.uID = kIconId;
-  record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  // Under version 4 the shell shows the standard tooltip (the status line) only when asked.
+  record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
   record.uCallbackMessage = callbackMessage_;
   record.hIcon = icon_;
   const size_t length = std::min<size_t>(tooltip.size(), ARRAYSIZE(record.szTip) - 1);
@@ -61,12 +62,23 @@ NOTIFYICONDATAW TrayIconWin32::Record(const std::u16string& tooltip) const {
 bool TrayIconWin32::Add(const std::u16string& tooltip) {
   LoadAtTaskbarSize();
   NOTIFYICONDATAW record = Record(tooltip);
-  return Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
+  const bool added = Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
+  // The shell forgets the version with the icon: every add asks again. Asked even when the add
+  // reported failure: an icon still there, or one a slow taskbar took anyway, speaks version 0
+  // until it is told otherwise.
+  record.uVersion = NOTIFYICON_VERSION_4;
+  version_ = Shell_NotifyIconW(NIM_SETVERSION, &record) != FALSE ? NOTIFYICON_VERSION_4 : 0;
+  return added;
 }
 
 bool TrayIconWin32::SetTooltip(const std::u16string& tooltip) {
   NOTIFYICONDATAW record = Record(tooltip);
   return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+}
+
+void TrayIconWin32::ReturnFocus() {
+  NOTIFYICONDATAW record = Record(u"");
+  Shell_NotifyIconW(NIM_SETFOCUS, &record);
 }
 
 void TrayIconWin32::Remove() {

@@ -8,10 +8,11 @@
 
 namespace platform::win32 {
 
-// The icon's mouse messages reach `window` as `callbackMessage`, with the mouse message in
-// lParam. The icon is the program's icon resource `iconId`, loaded at the taskbar's
-// small-icon size each time it is added: the taskbar is re-created after a scale change, and
-// the icon added again is drawn at the new size.
+// The icon's notifications reach `window` as `callbackMessage`: under version 4 of the
+// notification area, which every add asks for, the event in LOWORD(lParam) and the anchor
+// point in wParam; under version 0 the mouse message in lParam. The icon is the program's icon
+// resource `iconId`, loaded at the taskbar's small-icon size each time it is added: the taskbar is
+// re-created after a scale change, and the icon added again is drawn at the new size.
 class TrayIconWin32 : public TrayIcon {
  public:
   TrayIconWin32(HWND window, UINT callbackMessage, HINSTANCE instance, WORD iconId);
@@ -22,6 +23,8 @@ class TrayIconWin32 : public TrayIcon {
   bool Add(const std::u16string& tooltip) override;
   bool SetTooltip(const std::u16string& tooltip) override;
   void Remove() override;
+  int Version() const override { return version_; }
+  void ReturnFocus() override;
 
  private:
   NOTIFYICONDATAW Record(const std::u16string& tooltip) const;
@@ -32,6 +35,7 @@ class TrayIconWin32 : public TrayIcon {
   HINSTANCE instance_;
   WORD iconId_;
   HICON icon_ = nullptr;
+  int version_ = 0;
 };
 
 }  // namespace platform::win32
