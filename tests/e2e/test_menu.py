@@ -1,6 +1,7 @@
 """Tidewarden's popup menus under Wine: read from inside the program by menuprobe."""
 import os
 import re
+import time
 import unittest
 
 import harness
@@ -63,6 +64,54 @@ class MenuCase(harness.WineTestCase):
         self.assertEqual([i["checked"] for i in monitor if not i["separator"]],
                          [False, False, True])
         self.close_menu()
+
+    def test_each_gesture_opens_one_menu_and_the_keyboards_opens_at_the_icon(self):
+        # Wine's notification area has no keyboard: the test posts what Windows sends for
+        # Shift+F10 and Enter under version 4 (the event in lParam, the icon's anchor in
+        # wParam), with the pointer elsewhere.
+        callback, context_menu, key_select, icon_id = 0x8001, 0x007B, 0x0401, 1
+        anchor = (200, 150)
+        rows = [
+            ("right click", "right", None, "whole"),
+            ("left click", "left", None, "click"),
+            ("Shift+F10", None, context_menu, "whole"),
+            ("Enter", None, key_select, "click"),
+        ]
+        for gesture, button, notification, expected in rows:
+            with self.subTest(gesture=gesture):
+                if button:
+                    self.assertTrue(harness.click_slot(0, button))
+                else:
+                    self.assertTrue(harness.move_pointer(harness.AWAY))
+                    posted = harness.TRAY_WINDOW.probe(
+                        "post", callback, anchor[0] | anchor[1] << 16,
+                        notification | icon_id << 16)
+                    self.assertTrue(posted and posted["posted"], posted)
+                menus = harness.read_menus()
+                self.assertIsNotNone(menus, f"no popup after {gesture}")
+                harness.screenshot("menu-" + gesture.replace(" ", "-").replace("+", "-"))
+                self.assertEqual(len(menus), 1, [menu["rect"] for menu in menus])
+                shown = harness.captions(menus[0]["items"])
+                if expected == "whole":
+                    self.assertIn("終了", shown)
+                else:
+                    self.assertEqual(shown[2:], VOLUME_STEPS + ["-", "ボリューム"])
+                left, top, right, bottom = menus[0]["rect"]
+                if notification:
+                    # Opened at the icon, not at the pointer: left-aligned there for the
+                    # submenu, centred on it for the whole menu.
+                    self.assertEqual(top, anchor[1])
+                    if expected == "click":
+                        self.assertEqual(left, anchor[0])
+                    else:
+                        self.assertLessEqual(abs((left + right) // 2 - anchor[0]), 1)
+                    self.assertFalse(left <= harness.AWAY[0] < right
+                                     and top <= harness.AWAY[1] < bottom)
+                self.assertTrue(harness.menu_keys("escape"))
+                # One gesture, one menu: nothing opens after the first has closed.
+                time.sleep(0.5)
+                self.assertIsNone(harness.read_menus(timeout_ms=1500),
+                                  f"a second menu after {gesture}")
 
     def test_left_click_opens_one_submenu_as_the_tool_settings_say(self):
         cases = [
