@@ -3,12 +3,14 @@
 #include <objbase.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/display_win32.h"
 #include "platform/win32/dll_search.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/memory_status_win32.h"
+#include "platform/win32/menu_theme_win32.h"
 #include "platform/win32/message_boxes_win32.h"
 #include "platform/win32/own_process_win32.h"
 #include "platform/win32/popup_menus_win32.h"
@@ -22,6 +24,7 @@
 #include "platform/win32/wave_out_win32.h"
 #include "tidewarden/priority_window_win32.h"
 #include "tidewarden/program_title.h"
+#include "tidewarden/tray/menu_theme.h"
 #include "tidewarden/tray_assembly.h"
 
 namespace {
@@ -34,6 +37,7 @@ constexpr wchar_t kInstanceName[] = L"Local\\Tidewarden.TrayProgram";
 // What the main window's procedure reaches through the window.
 struct MainWindowTarget {
   tidewarden::TrayProgram& program;
+  tidewarden::MenuThemeFollower& menuTheme;
   UINT taskbarCreated;
 };
 
@@ -49,6 +53,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                                                static_cast<short>(HIWORD(wParam))});
         return 0;
       case WM_DISPLAYCHANGE: program.OnDisplayChanged(); return 0;
+      case WM_SETTINGCHANGE: {
+        const auto* area = reinterpret_cast<const char16_t*>(lParam);
+        target->menuTheme.OnSettingChange(
+            static_cast<unsigned>(wParam),
+            area != nullptr ? std::u16string_view(area) : std::u16string_view());
+        return 0;
+      }
       case kSessionChange: program.OnSessionChange(static_cast<unsigned>(wParam)); return 0;
       case WM_TIMER:
         if (wParam == static_cast<WPARAM>(platform::TimerId::Check)) program.OnCheckTimer();
@@ -179,7 +190,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
        pump});
   tidewarden::PriorityWindowWin32 priorityWindow(instance, parts.PriorityWindowParts());
   tidewarden::TrayProgram& program = parts.BuildProgram(priorityWindow);
-  MainWindowTarget target{program, RegisterWindowMessageW(L"TaskbarCreated")};
+  platform::win32::MenuThemeWin32 menuTheme;
+  tidewarden::MenuThemeFollower menuThemeFollower(menuTheme);
+  menuThemeFollower.Start();
+  MainWindowTarget target{program, menuThemeFollower, RegisterWindowMessageW(L"TaskbarCreated")};
   LetTaskbarCreatedThrough(window, target.taskbarCreated);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&target));
   program.Start();

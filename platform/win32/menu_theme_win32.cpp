@@ -1,0 +1,62 @@
+#include "platform/win32/menu_theme_win32.h"
+
+#include <string>
+
+namespace platform::win32 {
+namespace {
+
+template <typename Call>
+Call Export(HMODULE library, WORD ordinal) {
+  if (library == nullptr) return nullptr;
+  return reinterpret_cast<Call>(
+      reinterpret_cast<void (*)()>(GetProcAddress(library, MAKEINTRESOURCEA(ordinal))));
+}
+
+}  // namespace
+
+MenuThemeWin32::MenuThemeWin32() {
+  wchar_t system[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  library_ = LoadLibraryW((std::wstring(system, length) + L"\\uxtheme.dll").c_str());
+  setPreferredAppMode_ = Export<SetPreferredAppModeCall>(library_, 135);
+  flushMenuThemes_ = Export<FlushMenuThemesCall>(library_, 136);
+}
+
+MenuThemeWin32::~MenuThemeWin32() {
+  if (library_ != nullptr) FreeLibrary(library_);
+}
+
+unsigned MenuThemeWin32::WindowsBuild() {
+  // The kernel's own answer: GetVersionEx is subject to the compatibility shims.
+  struct VersionInfo {
+    ULONG size, major, minor, build, platform;
+    WCHAR servicePack[128];
+  } info{};
+  info.size = sizeof info;
+  using RtlGetVersionCall = LONG(WINAPI*)(VersionInfo*);
+  const auto rtlGetVersion = reinterpret_cast<RtlGetVersionCall>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) return 0;
+  return info.build;
+}
+
+bool MenuThemeWin32::HighContrastOn() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof contrast;
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) != FALSE &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+void MenuThemeWin32::SetMode(MenuMode mode) {
+  // The system's numbers for the modes: Default and AllowDark.
+  if (setPreferredAppMode_ != nullptr) {
+    setPreferredAppMode_(mode == MenuMode::FollowAppsSetting ? 1 : 0);
+  }
+}
+
+void MenuThemeWin32::FlushMenuThemes() {
+  if (flushMenuThemes_ != nullptr) flushMenuThemes_();
+}
+
+}  // namespace platform::win32
