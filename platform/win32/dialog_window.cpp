@@ -1,5 +1,7 @@
 #include "platform/win32/dialog_window.h"
 
+#include <algorithm>
+
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_dpi.h"
 
@@ -112,6 +114,24 @@ LRESULT CALLBACK DialogWindow::Procedure(HWND window, UINT message, WPARAM wPara
   return self->HandleCommon(message, wParam, lParam);
 }
 
+void DialogWindow::KeepInWorkArea() {
+  // A window grown with the text is moved back as far as it went past its monitor's work
+  // area, its top left corner first.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  RECT frame{};
+  if (!GetWindowRect(window_, &frame) ||
+      !GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return;
+  }
+  const RECT& work = monitor.rcWork;
+  const LONG left = std::max(work.left, frame.left - std::max(0L, frame.right - work.right));
+  const LONG top = std::max(work.top, frame.top - std::max(0L, frame.bottom - work.bottom));
+  if (left != frame.left || top != frame.top) {
+    SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
 LRESULT DialogWindow::HandleCommon(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ACTIVATE:
@@ -137,6 +157,18 @@ LRESULT DialogWindow::HandleCommon(UINT message, WPARAM wParam, LPARAM lParam) {
       PlaceWindow(window_, LayOut(dpi), dpi, &at);
       return 0;
     }
+    case WM_SETTINGCHANGE:
+      // The text size changed: the message font, and the layout that grows with it, are made
+      // again where the window is.
+      if (wParam == SPI_SETNONCLIENTMETRICS) {
+        RECT frame{};
+        GetWindowRect(window_, &frame);
+        const POINT at{frame.left, frame.top};
+        const int dpi = WindowDpi(window_);
+        PlaceWindow(window_, LayOut(dpi), dpi, &at);
+        KeepInWorkArea();
+      }
+      break;
     default: break;
   }
   return DefWindowProcW(window_, message, wParam, lParam);

@@ -13,7 +13,8 @@ namespace platform::win32 {
 // What both settings windows share: the window class, the window procedure that finds the
 // window's object, making the window on the monitor the user is at and centring it there,
 // the controls of each kind, the focus kept across activation and the layout again when the
-// window's DPI changes. A window adds its controls, its layout and its own messages.
+// window's DPI or the text size changes. A window adds its controls, its layout and its own
+// messages.
 class DialogWindow {
  public:
   DialogWindow(const DialogWindow&) = delete;
@@ -49,6 +50,7 @@ class DialogWindow {
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleCommon(UINT message, WPARAM wParam, LPARAM lParam);
+  void KeepInWorkArea();
 
   const wchar_t* className_;
   HWND lastFocus_ = nullptr;

@@ -185,6 +185,22 @@ class TopWindow:
         answer, _ = menuprobe("dpi", hex_text(self.title), hex_text(self.window_class), str(dpi))
         return bool(answer and answer.get("changed"))
 
+    def change_text_size(self, percent):
+        """Makes the text size `percent` % for it alone, inside its own thread (the message
+        font and WM_SETTINGCHANGE, as when the user changes the text size); the message-font
+        heights {"height", "was"} (LOGFONT's lfHeight), or None when not delivered."""
+        answer, _ = menuprobe("textsize", hex_text(self.title), hex_text(self.window_class),
+                              str(percent))
+        return answer if answer and answer.get("changed") else None
+
+
+def text_scaled_dpi(dpi, font_height):
+    """The DPI the settings windows lay out at with a message font of `font_height`
+    (lfHeight): the twips grow with a font above 9 points."""
+    nominal = (9 * dpi + 36) // 72
+    height = abs(font_height)
+    return dpi if nominal <= 0 or height <= nominal else (dpi * height + nominal // 2) // nominal
+
 
 def twips(value, dpi):
     """Twips to pixels at `dpi`, to the nearest pixel (a half rounds up), as the programs do."""

@@ -26,6 +26,12 @@ inline constexpr wchar_t kCensusMessage[] = L"TidewardenCensus";
 // another scale (the message carries a pointer, which no other process can pass). The
 // suggested rectangle is the window's own, so the window's new size is its own doing.
 inline constexpr wchar_t kDpiChangeMessage[] = L"TidewardenDpiChange";
+// Sent to a top-level window with wParam = a message-font height (LOGFONT's lfHeight): the hook
+// sets that height in the window's own process, delivers WM_SETTINGCHANGE with
+// SPI_SETNONCLIENTMETRICS to the window as Windows does when the user changes the text size,
+// and puts the height it found back at once, so that no other window hears of it. (Wine keeps
+// the system parameters of each process apart; another process cannot change them.)
+inline constexpr wchar_t kTextSizeMessage[] = L"TidewardenTextSize";
 inline constexpr char kHookExport[] = "MenuHookProc";
 inline constexpr wchar_t kDllName[] = L"menuhook.dll";
 

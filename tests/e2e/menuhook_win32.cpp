@@ -240,6 +240,7 @@ extern "C" LRESULT CALLBACK MenuHookProc(int code, WPARAM wParam, LPARAM lParam)
   static const UINT probeMessage = RegisterWindowMessageW(menuhook::kMenuProbeMessage);
   static const UINT censusMessage = RegisterWindowMessageW(menuhook::kCensusMessage);
   static const UINT dpiMessage = RegisterWindowMessageW(menuhook::kDpiChangeMessage);
+  static const UINT textSizeMessage = RegisterWindowMessageW(menuhook::kTextSizeMessage);
   if (code == HC_ACTION && lParam != 0) {
     const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (probeMessage != 0 && sent->message == probeMessage) {
@@ -252,6 +253,18 @@ extern "C" LRESULT CALLBACK MenuHookProc(int code, WPARAM wParam, LPARAM lParam)
       const auto dpi = static_cast<WORD>(sent->wParam);
       SendMessageW(sent->hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                    reinterpret_cast<LPARAM>(&suggested));
+    } else if (textSizeMessage != 0 && sent->message == textSizeMessage) {
+      NONCLIENTMETRICSW metrics{};
+      metrics.cbSize = sizeof metrics;
+      if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        const NONCLIENTMETRICSW found = metrics;
+        metrics.lfMessageFont.lfHeight = static_cast<LONG>(static_cast<INT_PTR>(sent->wParam));
+        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        SendMessageW(sent->hwnd, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS,
+                     reinterpret_cast<LPARAM>(L"WindowMetrics"));
+        NONCLIENTMETRICSW back = found;
+        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof back, &back, 0);
+      }
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);

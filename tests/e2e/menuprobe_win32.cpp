@@ -23,6 +23,11 @@
 //   menuprobe dpi HEXTITLE HEXCLASS DPI   deliver WM_DPICHANGED for DPI to that window, inside
 //                                    its own thread: {"changed":true}, else
 //                                    {"changed":false,"error":..} and exit 1
+//   menuprobe textsize HEXTITLE HEXCLASS PERCENT   the text size made PERCENT % of this
+//                                    process's message font, for that window alone, inside its
+//                                    own thread (see menuhook.h):
+//                                    {"changed":true,"height":..,"was":..} (lfHeight), else
+//                                    {"changed":false,"error":..} and exit 1
 // Exit 2 when menuhook.dll cannot be used, 64 on a wrong command line.
 #include <windows.h>
 
@@ -481,6 +486,33 @@ int DpiChange(const Args& args) {
   return sent ? Answer(JsonObject().Bool("changed", true), 0) : failed("no answer", 1);
 }
 
+// As DpiChange, with the message-font height scaled from this process's own, which no test
+// changes.
+int TextSizeChange(const Args& args) {
+  HWND window = FindWindowW(args.Text(1).c_str(), args.Text(0).c_str());
+  MenuReader reader;
+  const std::string error = reader.Open();
+  const auto failed = [](const std::string& why, int status) {
+    return Answer(JsonObject().Bool("changed", false).Utf8("error", why), status);
+  };
+  if (!error.empty()) return failed(error, 2);
+  if (window == nullptr) return failed("no window", 1);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    return failed("no message font", 1);
+  }
+  const LONG was = metrics.lfMessageFont.lfHeight;
+  const LONG height = MulDiv(was, args.Int(2), 100);
+  if (!reader.Hook(window)) return failed("SetWindowsHookEx failed", 1);
+  DWORD_PTR ignored = 0;
+  const bool sent = SendMessageTimeoutW(window, RegisterWindowMessageW(menuhook::kTextSizeMessage),
+                                        static_cast<WPARAM>(static_cast<INT_PTR>(height)), 0,
+                                        SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+  if (!sent) return failed("no answer", 1);
+  return Answer(JsonObject().Bool("changed", true).Number("height", height).Number("was", was), 0);
+}
+
 constexpr probe::Command kCommands[] = {
     {L"read", "[MS]", "the shown popup menus and their items, outermost first", 0, 1, Read},
     {L"choose", "HEXCAPTION [MS]",
@@ -489,6 +521,9 @@ constexpr probe::Command kCommands[] = {
      "USER and GDI objects held by the process of the window with that title", 1, 2, Census},
     {L"dpi", "HEXTITLE HEXCLASS DPI",
      "deliver WM_DPICHANGED for DPI to that window inside its own thread", 3, 3, DpiChange},
+    {L"textsize", "HEXTITLE HEXCLASS PERCENT",
+     "make the text size PERCENT % for that window alone, inside its own thread", 3, 3,
+     TextSizeChange},
 };
 
 }  // namespace

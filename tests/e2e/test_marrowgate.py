@@ -147,6 +147,20 @@ class MarrowgateCase(harness.WineTestCase):
                 label = window["controls"][1]["rect"]
                 self.assertEqual(label[:2], [harness.twips(120, dpi), harness.twips(240, dpi)])
 
+        # The text made larger while it is open, and back: laid out again with the new font.
+        for percent in (150, 100):
+            with self.subTest(text_size=percent):
+                heights = TOOL_WINDOW.change_text_size(percent)
+                self.assertIsNotNone(heights, "the text size change was not delivered")
+                dpi = harness.text_scaled_dpi(96, heights["height"])
+                self.assertEqual(dpi > 96, percent > 100, heights)
+                window = self.window()
+                harness.screenshot(f"marrowgate-text-{percent}")
+                self.assertEqual(window["client"][2:],
+                                 [harness.twips(6435, dpi), harness.twips(4530, dpi)])
+                self.assertEqual(window["controls"][0]["rect"],
+                                 harness.twips_rect(5040, 4080, 1335, 375, dpi))
+
     def test_opens_at_the_scale_of_its_screen(self):
         # A screen at 150 %: a program started now sees 144 dpi.
         desktop = r"HKCU\Control Panel\Desktop"

@@ -294,6 +294,26 @@ class MonitorCase(harness.WineTestCase):
                 for left, right in zip(rects, rects[1:]):
                     self.assertEqual(left[0] + left[2], right[0], rects)
 
+        # The text made larger while it is open, and back: laid out again with the new font,
+        # and moved back into the work area it grew out of.
+        for percent in (125, 100):
+            with self.subTest(text_size=percent):
+                heights = PRIORITY_WINDOW.change_text_size(percent)
+                self.assertIsNotNone(heights, "the text size change was not delivered")
+                dpi = harness.text_scaled_dpi(96, heights["height"])
+                self.assertEqual(dpi > 96, percent > 100, heights)
+                window = self.window()
+                harness.screenshot(f"priority-window-text-{percent}")
+                self.assertEqual(window["client"][2:],
+                                 [harness.twips(7815, dpi), harness.twips(7635, dpi)])
+                self.assertEqual(self.control(window, OK_BUTTON)["rect"],
+                                 harness.twips_rect(6240, 7200, 1455, 375, dpi))
+                left, top, width, height = window["frame"]
+                work = harness.work_area()
+                self.assertTrue(work[0] <= left and left + width <= work[0] + work[2] and
+                                work[1] <= top and top + height <= work[1] + work[3],
+                                (window["frame"], work))
+
         self.press(OK_BUTTON)
         self.assertTrue(harness.wait_until(lambda: not self.windows_open(), 5),
                         "the window stayed open after OK")
