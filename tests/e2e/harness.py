@@ -187,11 +187,13 @@ class TopWindow:
 
     def change_text_size(self, percent):
         """Makes the text size `percent` % for it alone, inside its own thread (the message
-        font and WM_SETTINGCHANGE, as when the user changes the text size); the message-font
-        heights {"height", "was"} (LOGFONT's lfHeight), or None when not delivered."""
+        font and WM_SETTINGCHANGE, as when the user changes the text size); the DPI its layout
+        then grows to on a 96-dpi screen, or None when not delivered."""
         answer, _ = menuprobe("textsize", hex_text(self.title), hex_text(self.window_class),
                               str(percent))
-        return answer if answer and answer.get("changed") else None
+        if not answer or not answer.get("changed"):
+            return None
+        return text_scaled_dpi(96, answer["height"])
 
 
 def text_scaled_dpi(dpi, font_height):

@@ -467,9 +467,11 @@ int Census(const Args& args) {
   }
 }
 
-// The window is found by caption and class; its thread is hooked and the hook delivers
-// WM_DPICHANGED (see menuhook.h).
-int DpiChange(const Args& args) {
+// Finds the window by caption and class, hooks its thread and sends it the registered message
+// `name` with `wParam`, for the hook to act on inside that thread (see menuhook.h). The
+// answer: {"changed":true} with `fields` added, else {"changed":false,"error":..}.
+int SendToWindowThread(const Args& args, const wchar_t* name, WPARAM wParam,
+                       const JsonObject& fields = JsonObject()) {
   HWND window = FindWindowW(args.Text(1).c_str(), args.Text(0).c_str());
   MenuReader reader;
   const std::string error = reader.Open();
@@ -480,37 +482,28 @@ int DpiChange(const Args& args) {
   if (window == nullptr) return failed("no window", 1);
   if (!reader.Hook(window)) return failed("SetWindowsHookEx failed", 1);
   DWORD_PTR ignored = 0;
-  const bool sent = SendMessageTimeoutW(window, RegisterWindowMessageW(menuhook::kDpiChangeMessage),
-                                        static_cast<WPARAM>(args.Int(2)), 0, SMTO_ABORTIFHUNG, 5000,
-                                        &ignored) != 0;
-  return sent ? Answer(JsonObject().Bool("changed", true), 0) : failed("no answer", 1);
+  const bool sent = SendMessageTimeoutW(window, RegisterWindowMessageW(name), wParam, 0,
+                                        SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+  return sent ? Answer(JsonObject().Bool("changed", true).Fields(fields.Str()), 0)
+              : failed("no answer", 1);
 }
 
-// As DpiChange, with the message-font height scaled from this process's own, which no test
-// changes.
+int DpiChange(const Args& args) {
+  return SendToWindowThread(args, menuhook::kDpiChangeMessage, static_cast<WPARAM>(args.Int(2)));
+}
+
+// The message-font height is scaled from this process's own, which no test changes.
 int TextSizeChange(const Args& args) {
-  HWND window = FindWindowW(args.Text(1).c_str(), args.Text(0).c_str());
-  MenuReader reader;
-  const std::string error = reader.Open();
-  const auto failed = [](const std::string& why, int status) {
-    return Answer(JsonObject().Bool("changed", false).Utf8("error", why), status);
-  };
-  if (!error.empty()) return failed(error, 2);
-  if (window == nullptr) return failed("no window", 1);
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    return failed("no message font", 1);
+    return Answer(JsonObject().Bool("changed", false).Utf8("error", "no message font"), 1);
   }
   const LONG was = metrics.lfMessageFont.lfHeight;
   const LONG height = MulDiv(was, args.Int(2), 100);
-  if (!reader.Hook(window)) return failed("SetWindowsHookEx failed", 1);
-  DWORD_PTR ignored = 0;
-  const bool sent = SendMessageTimeoutW(window, RegisterWindowMessageW(menuhook::kTextSizeMessage),
-                                        static_cast<WPARAM>(static_cast<INT_PTR>(height)), 0,
-                                        SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
-  if (!sent) return failed("no answer", 1);
-  return Answer(JsonObject().Bool("changed", true).Number("height", height).Number("was", was), 0);
+  return SendToWindowThread(args, menuhook::kTextSizeMessage,
+                            static_cast<WPARAM>(static_cast<INT_PTR>(height)),
+                            JsonObject().Number("height", height).Number("was", was));
 }
 
 constexpr probe::Command kCommands[] = {
