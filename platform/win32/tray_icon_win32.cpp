@@ -27,8 +27,13 @@ int TaskbarSmallIconSize() {
 
 }  // namespace
 
-TrayIconWin32::TrayIconWin32(HWND window, UINT callbackMessage, HINSTANCE instance, WORD iconId)
-    : window_(window), callbackMessage_(callbackMessage), instance_(instance), iconId_(iconId) {}
+TrayIconWin32::TrayIconWin32(HWND window, UINT callbackMessage, HINSTANCE instance, WORD iconId,
+                             NotifyCall notify)
+    : window_(window),
+      notify_(notify),
+      callbackMessage_(callbackMessage),
+      instance_(instance),
+      iconId_(iconId) {}
 
 TrayIconWin32::~TrayIconWin32() {
   if (icon_ != nullptr) DestroyIcon(icon_);
@@ -62,28 +67,28 @@ NOTIFYICONDATAW TrayIconWin32::Record(const std::u16string& tooltip) const {
 bool TrayIconWin32::Add(const std::u16string& tooltip) {
   LoadAtTaskbarSize();
   NOTIFYICONDATAW record = Record(tooltip);
-  const bool added = Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
+  const bool added = notify_(NIM_ADD, &record) != FALSE;
   // The shell forgets the version with the icon: every add asks again. Asked even when the add
   // reported failure: an icon still there, or one a slow taskbar took anyway, speaks version 0
   // until it is told otherwise.
   record.uVersion = NOTIFYICON_VERSION_4;
-  version_ = Shell_NotifyIconW(NIM_SETVERSION, &record) != FALSE ? NOTIFYICON_VERSION_4 : 0;
+  version_ = notify_(NIM_SETVERSION, &record) != FALSE ? NOTIFYICON_VERSION_4 : 0;
   return added;
 }
 
 bool TrayIconWin32::SetTooltip(const std::u16string& tooltip) {
   NOTIFYICONDATAW record = Record(tooltip);
-  return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+  return notify_(NIM_MODIFY, &record) != FALSE;
 }
 
 void TrayIconWin32::ReturnFocus() {
   NOTIFYICONDATAW record = Record(u"");
-  Shell_NotifyIconW(NIM_SETFOCUS, &record);
+  notify_(NIM_SETFOCUS, &record);
 }
 
 void TrayIconWin32::Remove() {
   NOTIFYICONDATAW record = Record(u"");
-  Shell_NotifyIconW(NIM_DELETE, &record);
+  notify_(NIM_DELETE, &record);
 }
 
 }  // namespace platform::win32

@@ -15,7 +15,11 @@ namespace platform::win32 {
 // re-created after a scale change, and the icon added again is drawn at the new size.
 class TrayIconWin32 : public TrayIcon {
  public:
-  TrayIconWin32(HWND window, UINT callbackMessage, HINSTANCE instance, WORD iconId);
+  // How the icon reaches the shell: Shell_NotifyIconW, or a test's stand-in.
+  using NotifyCall = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+
+  TrayIconWin32(HWND window, UINT callbackMessage, HINSTANCE instance, WORD iconId,
+                NotifyCall notify = Shell_NotifyIconW);
   ~TrayIconWin32() override;
   TrayIconWin32(const TrayIconWin32&) = delete;
   TrayIconWin32& operator=(const TrayIconWin32&) = delete;
@@ -31,6 +35,7 @@ class TrayIconWin32 : public TrayIcon {
   void LoadAtTaskbarSize();
 
   HWND window_;
+  NotifyCall notify_;
   UINT callbackMessage_;
   HINSTANCE instance_;
   WORD iconId_;
