@@ -2,7 +2,6 @@
 // after windows.h
 #include <objbase.h>
 
-#include <string>
 #include <string_view>
 
 #include "platform/win32/clock_win32.h"
@@ -89,11 +88,11 @@ void LetTaskbarCreatedThrough(HWND window, UINT taskbarCreated) {
   using PerWindowFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
   using ProcessFilter = BOOL(WINAPI*)(UINT, DWORD);
   constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, MSGFLT_ADD
-  if (auto perWindow = reinterpret_cast<PerWindowFilter>(
-          reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilterEx")))) {
+  if (auto perWindow =
+          platform::win32::ExportOf<PerWindowFilter>(user, "ChangeWindowMessageFilterEx")) {
     perWindow(window, taskbarCreated, kAllow, nullptr);
-  } else if (auto process = reinterpret_cast<ProcessFilter>(
-                 reinterpret_cast<void*>(GetProcAddress(user, "ChangeWindowMessageFilter")))) {
+  } else if (auto process =
+                 platform::win32::ExportOf<ProcessFilter>(user, "ChangeWindowMessageFilter")) {
     process(taskbarCreated, kAllow);
   }
 }
@@ -103,23 +102,19 @@ void LetTaskbarCreatedThrough(HWND window, UINT taskbarCreated) {
 // where there are no terminal services.
 class SessionNotifications {
  public:
-  explicit SessionNotifications(HWND window) : window_(window) {
-    wchar_t system[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    library_ = LoadLibraryW((std::wstring(system, length) + L"\\wtsapi32.dll").c_str());
-    if (library_ == nullptr) return;
+  explicit SessionNotifications(HWND window)
+      : window_(window), library_(platform::win32::LoadSystemLibrary(L"wtsapi32.dll")) {
     using Register = BOOL(WINAPI*)(HWND, DWORD);
     constexpr DWORD kThisSession = 0;  // NOTIFY_FOR_THIS_SESSION
-    auto registerFor = reinterpret_cast<Register>(
-        reinterpret_cast<void*>(GetProcAddress(library_, "WTSRegisterSessionNotification")));
+    const auto registerFor =
+        platform::win32::ExportOf<Register>(library_, "WTSRegisterSessionNotification");
     registered_ = registerFor != nullptr && registerFor(window_, kThisSession);
   }
   ~SessionNotifications() {
     if (library_ == nullptr) return;
     using Unregister = BOOL(WINAPI*)(HWND);
-    auto unregister = reinterpret_cast<Unregister>(
-        reinterpret_cast<void*>(GetProcAddress(library_, "WTSUnRegisterSessionNotification")));
+    const auto unregister =
+        platform::win32::ExportOf<Unregister>(library_, "WTSUnRegisterSessionNotification");
     if (registered_ && unregister != nullptr) unregister(window_);
     FreeLibrary(library_);
   }

@@ -1,26 +1,12 @@
 #include "platform/win32/menu_theme_win32.h"
 
-#include <string>
+#include "platform/win32/dll_search.h"
 
 namespace platform::win32 {
-namespace {
 
-template <typename Call>
-Call Export(HMODULE library, WORD ordinal) {
-  if (library == nullptr) return nullptr;
-  return reinterpret_cast<Call>(
-      reinterpret_cast<void (*)()>(GetProcAddress(library, MAKEINTRESOURCEA(ordinal))));
-}
-
-}  // namespace
-
-MenuThemeWin32::MenuThemeWin32() {
-  wchar_t system[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
-  library_ = LoadLibraryW((std::wstring(system, length) + L"\\uxtheme.dll").c_str());
-  setPreferredAppMode_ = Export<SetPreferredAppModeCall>(library_, 135);
-  flushMenuThemes_ = Export<FlushMenuThemesCall>(library_, 136);
+MenuThemeWin32::MenuThemeWin32() : library_(LoadSystemLibrary(L"uxtheme.dll")) {
+  setPreferredAppMode_ = ExportOf<SetPreferredAppModeCall>(library_, MAKEINTRESOURCEA(135));
+  flushMenuThemes_ = ExportOf<FlushMenuThemesCall>(library_, MAKEINTRESOURCEA(136));
 }
 
 MenuThemeWin32::~MenuThemeWin32() {
@@ -35,8 +21,8 @@ unsigned MenuThemeWin32::WindowsBuild() {
   } info{};
   info.size = sizeof info;
   using RtlGetVersionCall = LONG(WINAPI*)(VersionInfo*);
-  const auto rtlGetVersion = reinterpret_cast<RtlGetVersionCall>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  const auto rtlGetVersion =
+      ExportOf<RtlGetVersionCall>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
   if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) return 0;
   return info.build;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/dll_search.h"
 #include "platform/win32/window_dpi.h"
 
 namespace platform::win32 {
@@ -15,8 +16,8 @@ constexpr UINT kIconId = 1;
 // it started with, which a scale change since sign-in has made stale.
 int TaskbarSmallIconSize() {
   using ForDpi = int(WINAPI*)(int, UINT);
-  static const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  static const auto forDpi =
+      ExportOf<ForDpi>(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
   HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
   if (forDpi != nullptr && taskbar != nullptr) {
     const int size = forDpi(SM_CXSMICON, static_cast<UINT>(WindowDpi(taskbar)));

@@ -1,5 +1,7 @@
 #include "platform/win32/ui_font.h"
 
+#include "platform/win32/dll_search.h"
+
 namespace platform::win32 {
 
 bool MessageFontAt(int dpi, LOGFONTW& font) {
@@ -7,8 +9,8 @@ bool MessageFontAt(int dpi, LOGFONTW& font) {
   metrics.cbSize = sizeof metrics;
   // Windows 10 on gives the metrics for any DPI; before it, those of the system's DPI.
   using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-  static const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+  static const auto forDpi =
+      ExportOf<ForDpi>(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi");
   if (forDpi != nullptr &&
       forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
     font = metrics.lfMessageFont;

@@ -2,16 +2,15 @@
 
 #include <algorithm>
 
+#include "platform/win32/dll_search.h"
+
 namespace platform::win32 {
 namespace {
 
 // Windows 10 functions, looked up at run time: the programs also run on Windows 7.
 template <typename Function>
 Function User32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (user32 == nullptr) return nullptr;
-  // Through a plain function pointer type: FARPROC takes no parameters.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+  return ExportOf<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 int SystemDpi() {
